@@ -1,0 +1,122 @@
+// glm: a small Wavefront OBJ/MTL model library.
+//
+// A model is one plain record, ObjModel, owned through raw heap blocks.
+// Point arrays (vertices, normals, facetnorms) and uvcoords are 1-based:
+// an array of count N holds N + 1 elements and element 0 is never used, so
+// OBJ indices address them directly. faces, the groups' faceindices and
+// materiallist are 0-based.
+//
+// Errors: recoverable problems print a one-line message that begins with the
+// operation's name and carry on; a model, material library or output file
+// that cannot be opened, and input that could only lead to reads or writes
+// outside an array, print a message and end the process with exit status 1.
+// Preconditions are assertions.
+//
+// Numbers are read and written with "." as the decimal point whatever the
+// process locale.
+#pragma once
+
+#include <GL/gl.h>
+
+#define GLM_DRAW_FLAT (1 << 0)     // one facet normal per triangle
+#define GLM_DRAW_SMOOTH (1 << 1)   // one normal per corner
+#define GLM_DRAW_TEXTURE (1 << 2)  // one texture coordinate per corner
+#define GLM_DRAW_COLOR (1 << 3)    // group colour from its material's diffuse
+#define GLM_DRAW_MATERIAL (1 << 4) // GL material per group
+
+struct ObjMaterial
+{
+    char *name;
+    GLfloat diffuse[4];
+    GLfloat ambient[4];
+    GLfloat specular[4];
+    GLfloat spare[4];  // never read or written
+    GLfloat shininess; // 0 to 128
+};
+
+struct ObjTriangle
+{
+    GLuint vertexindex[3]; // 1-based, winding order
+    GLuint normalindex[3]; // 1-based; 0 where the face form carries none
+    GLuint uvindex[3];     // 1-based; 0 where the face form carries none
+    GLuint facetindex;     // 1-based, set by glmFaceNormals
+};
+
+struct ObjGroup
+{
+    char *name;
+    GLuint facecount;
+    GLuint *faceindices; // 0-based triangle numbers, file order
+    GLuint material;     // 0-based index into materiallist
+    ObjGroup *next;
+};
+
+struct ObjModel
+{
+    char *path;
+    char *materiallib; // as written on the "mtllib" line, or null
+
+    GLuint vertexcount;
+    GLfloat *vertices; // 3 * (vertexcount + 1)
+
+    GLuint normalcount;
+    GLfloat *normals; // 3 * (normalcount + 1), or null
+
+    GLuint uvcount;
+    GLfloat *uvcoords; // 2 * (uvcount + 1), or null
+
+    GLuint facetnormcount;
+    GLfloat *facetnorms; // 3 * (facetnormcount + 1), or null
+
+    GLuint facecount;
+    ObjTriangle *faces;
+
+    GLuint materialcount;
+    ObjMaterial *materiallist; // "default" first when a library was read
+
+    GLuint groupcount;
+    ObjGroup *grouplist; // newest group first, "default" last
+
+    GLfloat origin[3];
+};
+
+// Model and helpers (glm.cpp)
+void glmFreeModel(ObjModel *model);
+ObjGroup *glmLookupGroup(ObjModel *model, const char *name);
+ObjGroup *glmAppendGroup(ObjModel *model, const char *name);
+GLuint glmFindMaterial(ObjModel *model, const char *name); // 0 with a message when unknown
+char *glmDirectoryOf(const char *path);                    // caller frees with free()
+GLfloat glmMax(GLfloat a, GLfloat b);
+GLfloat glmAbs(GLfloat f);
+void glmNormalizeVector(GLfloat *v);
+
+// Reader (reader.cpp): exits with status 1 on unopenable files and bad input.
+ObjModel *glmReadOBJ(const char *filename);
+
+// Geometry (geometry.cpp)
+GLfloat glmFitToUnitCube(ObjModel *model); // returns the scale applied
+void glmExtent(ObjModel *model, GLfloat *dimensions);
+void glmScaleModel(ObjModel *model, GLfloat scale);
+void glmFlipWinding(ObjModel *model);
+void glmFaceNormals(ObjModel *model);
+void glmVertexNormals(ObjModel *model, GLfloat angle); // crease angle in degrees
+void glmPlanarUVs(ObjModel *model);
+void glmSphereUVs(ObjModel *model);
+
+// Drawing (draw.cpp): needs a current GL context.
+void glmDraw(ObjModel *model, GLuint mode);
+GLuint glmCompileList(ObjModel *model, GLuint mode); // caller owns the list
+
+// Writer (writer.cpp): exits with status 1 when a file cannot be opened.
+void glmWriteOBJ(ObjModel *model, const char *filename, GLuint mode);
+
+// Welding (weld.cpp)
+GLfloat *glmMergeVectors(GLfloat *vectors, GLuint *numvectors,
+                         GLfloat epsilon); // caller frees with free()
+void glmWeldModel(ObjModel *model, GLfloat epsilon);
+
+// Images (ppm.cpp): raw "P6" only; null with a message on failure.
+GLubyte *glmLoadPPM(const char *filename, int *width, int *height); // caller frees with free()
+
+// Extension query (extension.cpp): 1 when the current context lists the name.
+int hasGLExtension(const char *name);
