@@ -1,13 +1,80 @@
 #include "net/logic.h"
 
-#include <QDataStream>
+#include <cmath>
 
-Logic::Logic() : inStream(new QDataStream(&socket)) { inStream->setVersion(7); }
-Logic::~Logic() { delete inStream; }
-bool Logic::connectToServer(const QString &, quint16) { return false; }
-bool Logic::advance(double) { return true; }
-double Logic::sweepAngle() const { return angle; }
-int Logic::targetCount() const { return numTargets; }
-Target *Logic::target(int index) { return &targets[index]; }
-void Logic::readData() {}
-void Logic::wrapAngle(double &) {}
+namespace {
+const int connectTimeoutMs = 1000;
+const float requestIntervalSeconds = 0.04f;
+const double sweepDegreesPerSecond = 80.0;
+const double fullTurnDegrees = 360.0;
+const char requestByte = 0x02;
+// Beyond this many turns the fold uses fmod instead of stepping, so that a
+// huge angle cannot keep the loop running for ages.
+const double steppedFoldLimitDegrees = 1024 * fullTurnDegrees;
+} // namespace
+
+// Defined here too, so that binding it to a reference (as in std::min) links.
+const int Logic::MaxTargets;
+
+Logic::Logic()
+{
+    connect(&socket, SIGNAL(readyRead()), this, SLOT(readData()));
+}
+
+Logic::~Logic() = default;
+
+bool Logic::connectToServer(const QString &host, quint16 port)
+{
+    socket.connectToHost(host, port, QIODevice::ReadWrite);
+    return socket.waitForConnected(connectTimeoutMs);
+}
+
+bool Logic::advance(double seconds)
+{
+    sendTimer = float(sendTimer + seconds);
+    if (sendTimer > requestIntervalSeconds) {
+        if (socket.state() != QAbstractSocket::ConnectedState)
+            return false;
+        sendTimer = 0.0f;
+        if (request.isEmpty())
+            request.resize(1);
+        request[0] = requestByte;
+        socket.write(request);
+        socket.flush();
+    }
+    angle += seconds * sweepDegreesPerSecond;
+    wrapAngle(angle);
+    return true;
+}
+
+double Logic::sweepAngle() const
+{
+    return angle;
+}
+
+int Logic::targetCount() const
+{
+    return numTargets;
+}
+
+Target *Logic::target(int index)
+{
+    return &targets[index];
+}
+
+void Logic::readData()
+{
+    decoder.decodeBlock(targets, MaxTargets, &numTargets);
+}
+
+void Logic::wrapAngle(double &angle)
+{
+    if (std::isinf(angle))
+        return;
+    if (std::fabs(angle) > steppedFoldLimitDegrees)
+        angle = std::fmod(angle, fullTurnDegrees);
+    while (angle < 0.0)
+        angle += fullTurnDegrees;
+    while (angle > fullTurnDegrees)
+        angle -= fullTurnDegrees;
+}

@@ -1,4 +1,5 @@
-// The client's connection to the target server.
+// The client's connection to the target server: request pacing, decoding of
+// the reply blocks into a fixed target table, and the sweep angle.
 //
 // Wire protocol (all integers big-endian unsigned, floats IEEE 754 single
 // precision big-endian):
@@ -6,15 +7,16 @@
 //   first block:  u16 size (= 2 + 10 * count), u16 count, record[count]
 //   later blocks: u16 size (= 4 + 10 * count), u16 ignored, u16 count, record[count]
 //   record:       f32 x, f32 y, u16 value
-// A block is decoded only once all of its size field's bytes are buffered.
+// A block is decoded only once all of its size field's bytes are buffered;
+// the decoding itself lives in BlockDecoder.
 #pragma once
+
+#include "net/blockdecoder.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
-
-class QDataStream;
 
 struct Target
 {
@@ -33,11 +35,14 @@ public:
     Logic();
     ~Logic();
 
-    // Blocks for up to connectTimeoutMs; true when connected.
+    // Blocks for up to 1000 ms; true when connected.
     bool connectToServer(const QString &host, quint16 port);
 
-    // One tick: paces requests and turns the sweep. False when a request was
-    // due and the connection is found lost; from then on every call is false.
+    // One tick, given the seconds since the previous one: sends one request
+    // once more than 0.04 s have accumulated, and turns the sweep by 80
+    // degrees per second. False when a request was due and the connection
+    // is found lost; the call then changes nothing, so every later call that
+    // is due is false too.
     bool advance(double seconds);
 
     double sweepAngle() const; // degrees, in [0, 360]
@@ -45,19 +50,20 @@ public:
     Target *target(int index); // index in 0 to targetCount() - 1, not checked
 
 private slots:
+    // Decodes at most one buffered block into the table.
     void readData();
 
 private:
     friend class LogicTestAccess;
+
+    // Folds into [0, 360]; 360 stays 360, NaN and infinities stay as they are.
     static void wrapAngle(double &angle);
 
-    Target targets[MaxTargets];
+    Target targets[MaxTargets]; // records beyond numTargets are stale
     int numTargets = 0;
-    float sendTimer = 0.0f;
+    float sendTimer = 0.0f; // seconds since the last request
     QByteArray request;
-    QDataStream *inStream = nullptr;
-    quint16 blockSize = 0;
     QTcpSocket socket;
-    bool firstBlock = true;
+    BlockDecoder decoder{&socket}; // declared after socket: reads from it
     double angle = 0.0;
 };
