@@ -29,6 +29,14 @@ protected:
 private:
     friend class GLWidgetTestAccess;
 
+    // Releases light, lists and models with this view's context current;
+    // does nothing (no GL call) when there is nothing to release.
+    void releaseScene();
+    GLuint loadTexture(const char *fileName);
+    void readModels();
+    void drawModels(); // leaves the colour at (1, 1, 1, 0.7) and blending off
+    void freeModels();
+
     Logic *logic;
     PointLight *light = nullptr;
     DisplayList *discList = nullptr;

@@ -1,0 +1,252 @@
+#include "viewfixture.h"
+
+#include <GL/glu.h>
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The camera and projection every frame must use, built independently.
+struct Projection
+{
+    Matrix modelview, projection;
+    GLint viewport[4];
+};
+
+Projection expectedProjection(int width, int height)
+{
+    Projection p{};
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(45.0, double(width) / double(height), 0.1, 100.0);
+    p.projection = currentMatrix(GL_PROJECTION_MATRIX);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(2.5, 6.0, 5.3, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    p.modelview = currentMatrix(GL_MODELVIEW_MATRIX);
+    glPopMatrix();
+    p.viewport[0] = p.viewport[1] = 0;
+    p.viewport[2] = width;
+    p.viewport[3] = height;
+    return p;
+}
+
+// Window position of a world point, as image column and row (top row 0).
+QPoint project(const Projection &p, double x, double y, double z)
+{
+    GLdouble wx = 0, wy = 0, wz = 0;
+    gluProject(x, y, z, p.modelview.data(), p.projection.data(), p.viewport, &wx, &wy, &wz);
+    return QPoint(int(std::lround(wx)), p.viewport[3] - 1 - int(std::lround(wy)));
+}
+
+bool isMarker(QRgb pixel)
+{
+    return qRed(pixel) > 100 && qGreen(pixel) > 100;
+}
+bool isSweep(QRgb pixel)
+{
+    return qGreen(pixel) > 60 && qRed(pixel) < 40;
+}
+
+int count(const QImage &image, bool (*test)(QRgb))
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += test(image.pixel(x, y));
+    return n;
+}
+
+int maxChannelDifference(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+}
+
+QPoint markerCentre(const Projection &p, const Target &t)
+{
+    return project(p, 3.0 * t.x - 1.5, 1.451, 3.0 * t.y - 2.0);
+}
+
+using Frame = ViewTest;
+
+TEST_F(Frame, marksEachTargetWhereItsWorldPointProjects)
+{
+    const std::vector<Target> targets = {{0.5f, 0.5f, 7}, {0.0f, 0.0f, 0}, {1.0f, 1.0f, 65535}};
+    LogicTestAccess::setTargets(*logic, targets);
+    ASSERT_TRUE(showView());
+    const QImage image = frame();
+    const Projection p = expectedProjection(viewWidth, viewHeight);
+
+    int expectedMarkerPixels = 0;
+    for (const Target &t : targets) {
+        const QPoint centre = markerCentre(p, t);
+        ASSERT_TRUE(image.rect().contains(centre));
+        const QRgb pixel = image.pixel(centre);
+        EXPECT_TRUE(isMarker(pixel)) << "target " << t.x << ", " << t.y;
+        // White at alpha 0.7 over a dark scene.
+        EXPECT_NEAR(qRed(pixel), 0.7 * 255, 12);
+        // Markers are 0.3 units wide: a point 0.3 units off is not marked.
+        EXPECT_FALSE(
+            isMarker(image.pixel(project(p, 3.0 * t.x - 1.5 + 0.3, 1.451, 3.0 * t.y - 2.0))));
+        const QPoint right = project(p, 3.0 * t.x - 1.5 + 0.15, 1.451, 3.0 * t.y - 2.0);
+        const QPoint front = project(p, 3.0 * t.x - 1.5, 1.451, 3.0 * t.y - 2.0 + 0.15);
+        expectedMarkerPixels += std::abs((right.x() - centre.x()) * (front.y() - centre.y())) * 4;
+    }
+    // Nothing else is marked: the three squares account for all marker pixels.
+    EXPECT_NEAR(count(image, isMarker), expectedMarkerPixels, expectedMarkerPixels / 4);
+}
+
+TEST_F(Frame, drawsNoMarkerWithoutTargets)
+{
+    LogicTestAccess::setTargets(*logic, {{0.5f, 0.5f, 1}});
+    ASSERT_TRUE(showView());
+    ASSERT_GT(count(frame(), isMarker), 0);
+
+    LogicTestAccess::setTargets(*logic, {});
+    const QImage image = frame();
+    EXPECT_EQ(count(image, isMarker), 0);
+    EXPECT_GT(count(image, isSweep), 0);
+}
+
+TEST_F(Frame, placesTargetsOutsideTheUnitSquareWithoutClamping)
+{
+    LogicTestAccess::setTargets(*logic, {{1.2f, -0.2f, 0}});
+    ASSERT_TRUE(showView());
+    const QImage image = frame();
+    const Projection p = expectedProjection(viewWidth, viewHeight);
+    EXPECT_TRUE(isMarker(image.pixel(project(p, 3.0 * 1.2 - 1.5, 1.451, 3.0 * -0.2 - 2.0))));
+    EXPECT_FALSE(isMarker(image.pixel(project(p, 1.5, 1.451, -2.0))));
+}
+
+TEST_F(Frame, sweepTurnsWithTheAngleAndAFullTurnLooksTheSame)
+{
+    ASSERT_TRUE(showView());
+    const QImage atZero = frame();
+    LogicTestAccess::setAngle(*logic, 90.0);
+    const QImage atQuarter = frame();
+    LogicTestAccess::setAngle(*logic, 360.0);
+    const QImage atFull = frame();
+
+    ASSERT_GT(count(atZero, isSweep), 1000);
+    // glRotatef(360) is a rotation by a hair off a full turn: texture
+    // interpolation may round a pixel's channel one level differently.
+    int differ = 0;
+    for (int y = 0; y < viewHeight; ++y)
+        for (int x = 0; x < viewWidth; ++x)
+            differ += maxChannelDifference(atZero.pixel(x, y), atFull.pixel(x, y)) > 1;
+    EXPECT_EQ(differ, 0);
+
+    // A quarter turn moves the lit quadrant: few sweep pixels stay put.
+    int stayed = 0;
+    for (int y = 0; y < viewHeight; ++y)
+        for (int x = 0; x < viewWidth; ++x)
+            stayed += isSweep(atZero.pixel(x, y)) && isSweep(atQuarter.pixel(x, y));
+    EXPECT_GT(count(atQuarter, isSweep), 1000);
+    EXPECT_LT(stayed, count(atZero, isSweep) / 10);
+}
+
+TEST_F(Frame, sweepTurnsClockwiseSeenFromAbove)
+{
+    // Seen from above with -Z up, the green quadrant's centre moves from
+    // one side of the disc centre to the other as the angle grows by 180;
+    // a small turn moves it the way a turn about -Y does.
+    ASSERT_TRUE(showView());
+    const Projection p = expectedProjection(viewWidth, viewHeight);
+    auto centroid = [&](double angle) {
+        LogicTestAccess::setAngle(*logic, angle);
+        const QImage image = frame();
+        double sx = 0, sy = 0;
+        int n = 0;
+        for (int y = 0; y < viewHeight; ++y)
+            for (int x = 0; x < viewWidth; ++x)
+                if (isSweep(image.pixel(x, y))) {
+                    sx += x;
+                    sy += y;
+                    ++n;
+                }
+        return QPointF(sx / n, sy / n);
+    };
+    // Where a world point near the disc edge goes when turned about -Y by
+    // 30 degrees around the disc centre.
+    const double r = 1.0, a = 30.0 * M_PI / 180.0;
+    const QPoint before = project(p, r, 1.44, -0.5);
+    const QPoint after = project(p, r * std::cos(a), 1.44, -0.5 + r * std::sin(a));
+    const QPointF expectedShift = after - before;
+    const QPointF shift = centroid(30.0) - centroid(0.0);
+    EXPECT_GT(QPointF::dotProduct(shift, expectedShift), 0.0);
+}
+
+TEST_F(Frame, leavesBlendLightingAndLightOffWithTheCameraLoaded)
+{
+    LogicTestAccess::setTargets(*logic, {{0.2f, 0.3f, 0}, {0.7f, 0.1f, 0}});
+    ASSERT_TRUE(showView());
+    frame();
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+    const Projection p = expectedProjection(viewWidth, viewHeight);
+    const Matrix modelview = currentMatrix(GL_MODELVIEW_MATRIX);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(modelview[i], p.modelview[i], 1e-6);
+    // The light's position was sent right after the camera: in eye space.
+    std::array<GLfloat, 4> position{};
+    glGetLightfv(GL_LIGHT0, GL_POSITION, position.data());
+    GLdouble ex = 0;
+    for (int k = 0; k < 3; ++k)
+        ex += p.modelview[4 * k] * std::array<double, 3>{-1, 15, 1}[k];
+    EXPECT_NEAR(position[0], ex + p.modelview[12], 1e-4);
+    EXPECT_EQ(position[3], 1.0f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(Frame, resizeSetsViewportAndAspect)
+{
+    ASSERT_TRUE(showView());
+    view->setFixedSize(800, 600);
+    for (int i = 0; i < 50 && view->size() != QSize(800, 600); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    view->updateGL();
+    view->makeCurrent();
+
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 600);
+    const Matrix expected = expectedProjection(800, 600).projection;
+    const Matrix actual = currentMatrix(GL_PROJECTION_MATRIX);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-6) << i;
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST_F(Frame, zeroHeightIsTakenAsOne)
+{
+    ASSERT_TRUE(showView());
+    view->makeCurrent();
+    GLWidgetTestAccess::resize(*view, 120, 0);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 120);
+    EXPECT_EQ(viewport[3], 0);
+    const Matrix expected = expectedProjection(120, 1).projection;
+    const Matrix actual = currentMatrix(GL_PROJECTION_MATRIX);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_TRUE(std::isfinite(actual[i])) << i;
+        EXPECT_NEAR(actual[i], expected[i], 1e-6) << i;
+    }
+}
+
+} // namespace
