@@ -1,1 +1,335 @@
+// Vertex welding.
+//
+// The result must equal a first-match scan over the kept vectors (the lowest
+// kept vector within epsilon in x, y and z wins), so instead of comparing
+// every vector with every kept one, kept vectors are filed in a hash of grid
+// cells and a vector is compared only with those in the cells its epsilon box
+// can reach. The exact single-precision test still decides every match.
 #include "glm/glm.h"
+#include "glm/glmassert.h"
+
+#include <math.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Cells are this many epsilons wide: an epsilon box then usually spans one or
+// two cells per axis, and a cell can hold only a few kept vectors because kept
+// vectors are at least epsilon apart in some coordinate.
+const double cellsPerEpsilon = 2.0;
+
+// Cell coordinates stay within +-cellLimit, where doubles still resolve
+// fractions of a cell. Coordinates beyond it are "huge": their float spacing
+// there is far above epsilon, so they can only match an equal coordinate and
+// get a key of their own per float value, above every cell coordinate.
+const double cellLimit = 549755813888.0; // 2^39
+const int64_t hugeKeyBase = int64_t(1) << 40;
+// Keys are stored offset to be non-negative, in keyBits bits per axis.
+const int64_t keyOffset = int64_t(1) << 39;
+const int keyBits = 41;
+
+// Hash table fill limit: grow when more than half the slots are used.
+const size_t maxLoadDivisor = 2;
+const size_t minTableSize = 64; // so the filter is at least one word
+// Occupancy filter bits per table slot. Most cells an epsilon box reaches are
+// empty; the filter answers those from a small bit array instead of a cache
+// miss in the table.
+const size_t filterBitsPerSlot = 2;
+
+inline bool closeEnough(const GLfloat *a, const GLfloat *b, GLfloat epsilon)
+{
+    // glmAbs semantics, inlined for the inner loop; NaN never passes.
+    GLfloat d = a[0] - b[0];
+    if (!((d < 0 ? -d : d) < epsilon))
+        return false;
+    d = a[1] - b[1];
+    if (!((d < 0 ? -d : d) < epsilon))
+        return false;
+    d = a[2] - b[2];
+    return (d < 0 ? -d : d) < epsilon;
+}
+
+// Three per-axis keys packed into 123 bits.
+struct CellKey
+{
+    uint64_t lo, hi;
+    static CellKey of(const int64_t c[3])
+    {
+        uint64_t x = uint64_t(c[0] + keyOffset), y = uint64_t(c[1] + keyOffset),
+                 z = uint64_t(c[2] + keyOffset);
+        return CellKey{x | y << keyBits, y >> (64 - keyBits) | z << (2 * keyBits - 64)};
+    }
+    bool operator==(const CellKey &o) const { return lo == o.lo && hi == o.hi; }
+};
+
+struct Cell
+{
+    CellKey key;
+    GLuint head; // lowest kept vector in the cell
+    GLuint tail; // highest, so appending keeps the chain ascending
+};
+
+class CellGrid
+{
+public:
+    CellGrid(double width, size_t expected) : width(width)
+    {
+        size_t capacity = minTableSize;
+        while (capacity < expected * maxLoadDivisor)
+            capacity *= 2;
+        resize(capacity);
+        cells.reserve(expected / 2 + 1);
+    }
+
+    bool isHuge(GLfloat f) const { return fabs(double(f) / width) > cellLimit; }
+
+    // Monotone in f for coordinates that are not huge.
+    int64_t cellOf(double f) const
+    {
+        double q = floor(f / width);
+        q = std::min(std::max(q, -cellLimit), cellLimit);
+        return int64_t(q);
+    }
+
+    static int64_t hugeKey(GLfloat f)
+    {
+        uint32_t bits;
+        memcpy(&bits, &f, sizeof bits);
+        return hugeKeyBase + int64_t(bits);
+    }
+
+    int64_t keyOf(GLfloat f) const { return isHuge(f) ? hugeKey(f) : cellOf(f); }
+
+    // The cell keys, along one axis, of every coordinate that can pass the
+    // test against f: those of [f - epsilon, f + epsilon], or f's own key
+    // when f is huge.
+    void rangeOf(GLfloat f, GLfloat epsilon, int64_t *lo, int64_t *hi) const
+    {
+        if (isHuge(f)) {
+            *lo = *hi = hugeKey(f);
+            return;
+        }
+        *lo = cellOf(double(f) - double(epsilon));
+        *hi = cellOf(double(f) + double(epsilon));
+    }
+
+    const Cell *find(const CellKey &key) const
+    {
+        size_t h = hash(key);
+        size_t bit = h & filterMask;
+        if (!(filter[bit / 64] >> (bit % 64) & 1))
+            return nullptr;
+        size_t mask = slots.size() - 1;
+        for (size_t s = h & mask;; s = (s + 1) & mask) {
+            GLuint c = slots[s];
+            if (c == 0)
+                return nullptr;
+            if (cells[c - 1].key == key)
+                return &cells[c - 1];
+        }
+    }
+
+    // Appends kept vector k to its cell; next links the vectors of a cell.
+    void insert(const CellKey &key, GLuint k, std::vector<GLuint> &next)
+    {
+        size_t h = hash(key);
+        size_t mask = slots.size() - 1;
+        size_t s = h & mask;
+        for (;; s = (s + 1) & mask) {
+            GLuint c = slots[s];
+            if (c == 0)
+                break;
+            Cell &cell = cells[c - 1];
+            if (cell.key == key) {
+                next[cell.tail] = k;
+                cell.tail = k;
+                return;
+            }
+        }
+        cells.push_back(Cell{key, k, k});
+        slots[s] = GLuint(cells.size());
+        size_t bit = h & filterMask;
+        filter[bit / 64] |= uint64_t(1) << (bit % 64);
+        if (cells.size() * maxLoadDivisor > slots.size())
+            resize(slots.size() * 2);
+    }
+
+private:
+    // Neighbouring cells are looked up together, so the 2 x 2 x 2 cells of a
+    // block share one hashed position and sit next to each other from there.
+    static size_t hash(const CellKey &key)
+    {
+        const uint64_t axisMask = (uint64_t(1) << keyBits) - 1;
+        uint64_t x = key.lo & axisMask;
+        uint64_t y = (key.lo >> keyBits | key.hi << (64 - keyBits)) & axisMask;
+        uint64_t z = key.hi >> (2 * keyBits - 64);
+        uint64_t local = (x & 1) | (y & 1) << 1 | (z & 1) << 2;
+        uint64_t h = (x >> 1) * 0x9E3779B97F4A7C15ull ^ (y >> 1) * 0xC2B2AE3D27D4EB4Full ^
+                     (z >> 1) * 0x165667B19E3779F9ull;
+        h ^= h >> 31;
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 29;
+        return size_t(h << 3 | local);
+    }
+
+    void resize(size_t capacity)
+    {
+        slots.assign(capacity, 0);
+        size_t bits = capacity * filterBitsPerSlot;
+        filter.assign(bits / 64, 0);
+        filterMask = bits - 1;
+        size_t mask = capacity - 1;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            size_t h = hash(cells[c].key);
+            size_t s = h & mask;
+            while (slots[s] != 0)
+                s = (s + 1) & mask;
+            slots[s] = GLuint(c + 1);
+            size_t bit = h & filterMask;
+            filter[bit / 64] |= uint64_t(1) << (bit % 64);
+        }
+    }
+
+    double width;
+    std::vector<GLuint> slots; // cell number + 1, 0 when empty
+    std::vector<Cell> cells;
+    std::vector<uint64_t> filter;
+    size_t filterMask = 0;
+};
+
+inline bool isFinite(const GLfloat *v)
+{
+    return isfinite(v[0]) && isfinite(v[1]) && isfinite(v[2]);
+}
+
+const GLuint noMatch = GLuint(-1);
+
+// The merge itself: result must already hold a copy of input. report(i, j)
+// is called for input elements 1 to n in order, with the 1-based index j of
+// the kept vector that represents element i, once element i is no longer
+// read. Returns the kept count.
+template <typename Report>
+GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *result, Report report)
+{
+    if (!(epsilon > 0)) {
+        // Nothing can be strictly closer than a non-positive (or NaN) epsilon.
+        for (GLuint i = 1; i <= n; ++i)
+            report(i, i);
+        return n;
+    }
+
+    double width = double(epsilon) * cellsPerEpsilon;
+    if (!isfinite(width))
+        width = 1e300; // an infinite epsilon: one cell for all finite data
+
+    CellGrid grid(width, n);
+    std::vector<GLuint> next(size_t(n) + 1, 0);
+
+    // Bounds of the keys present, so that a wide epsilon box never walks
+    // cells that cannot exist.
+    int64_t keyMin[3] = {INT64_MAX, INT64_MAX, INT64_MAX};
+    int64_t keyMax[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
+
+    GLuint kept = 0;
+    for (GLuint i = 1; i <= n; ++i) {
+        const GLfloat *v = input + 3 * size_t(i);
+        GLuint best = noMatch;
+
+        // A non-finite coordinate fails the test against anything, so such
+        // vectors are always kept and never filed.
+        bool finite = isFinite(v);
+        if (finite && kept > 0) {
+            int64_t lo[3], hi[3];
+            bool empty = false;
+            for (int a = 0; a < 3; ++a) {
+                grid.rangeOf(v[a], epsilon, &lo[a], &hi[a]);
+                lo[a] = std::max(lo[a], keyMin[a]);
+                hi[a] = std::min(hi[a], keyMax[a]);
+                empty = empty || lo[a] > hi[a];
+            }
+            int64_t c[3];
+            for (c[0] = lo[0]; !empty && c[0] <= hi[0]; ++c[0])
+                for (c[1] = lo[1]; c[1] <= hi[1]; ++c[1])
+                    for (c[2] = lo[2]; c[2] <= hi[2]; ++c[2]) {
+                        const Cell *cell = grid.find(CellKey::of(c));
+                        if (!cell)
+                            continue;
+                        // Ascending: the first match is the cell's lowest.
+                        for (GLuint k = cell->head; k != 0 && k < best; k = next[k])
+                            if (closeEnough(v, result + 3 * size_t(k), epsilon)) {
+                                best = k;
+                                break;
+                            }
+                    }
+        }
+
+        if (best == noMatch) {
+            best = ++kept;
+            memcpy(result + 3 * size_t(kept), v, 3 * sizeof(GLfloat));
+            if (finite) {
+                int64_t c[3];
+                for (int a = 0; a < 3; ++a) {
+                    c[a] = grid.keyOf(v[a]);
+                    keyMin[a] = std::min(keyMin[a], c[a]);
+                    keyMax[a] = std::max(keyMax[a], c[a]);
+                }
+                grid.insert(CellKey::of(c), kept, next);
+            }
+        }
+        report(i, best);
+    }
+    return kept;
+}
+
+GLfloat *copyVectors(const GLfloat *vectors, GLuint n)
+{
+    size_t floats = 3 * (size_t(n) + 1);
+    GLfloat *copy = (GLfloat *)malloc(floats * sizeof(GLfloat));
+    memcpy(copy, vectors, floats * sizeof(GLfloat));
+    return copy;
+}
+
+} // namespace
+
+GLfloat *glmMergeVectors(GLfloat *vectors, GLuint *numvectors, GLfloat epsilon)
+{
+    GLuint n = *numvectors;
+    GLfloat *result = copyVectors(vectors, n);
+    // The map goes back into the x components, as floats.
+    *numvectors = mergeInto(vectors, n, epsilon, result,
+                            [vectors](GLuint i, GLuint j) { vectors[3 * size_t(i)] = GLfloat(j); });
+    return result;
+}
+
+void glmWeldModel(ObjModel *model, GLfloat epsilon)
+{
+    GLM_ASSERT(model);
+    if (!model->vertices)
+        return;
+
+    GLuint n = model->vertexcount;
+    GLfloat *result = copyVectors(model->vertices, n);
+    // The map is kept as integers here: a float map loses indices above 2^24.
+    std::vector<GLuint> map(size_t(n) + 1, 0);
+    GLuint kept =
+        mergeInto(model->vertices, n, epsilon, result, [&map](GLuint i, GLuint j) { map[i] = j; });
+
+    for (GLuint f = 0; f < model->facecount; ++f) {
+        GLuint *corner = model->faces[f].vertexindex;
+        for (int k = 0; k < 3; ++k)
+            // An index outside the old array stays outside the new one.
+            if (corner[k] >= 1 && corner[k] <= n)
+                corner[k] = map[corner[k]];
+    }
+
+    free(model->vertices);
+    model->vertexcount = kept;
+    model->vertices = (GLfloat *)calloc(3 * (size_t(kept) + 1), sizeof(GLfloat));
+    memcpy(model->vertices + 3, result + 3, 3 * size_t(kept) * sizeof(GLfloat));
+    free(result);
+}
