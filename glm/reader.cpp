@@ -1,1 +1,564 @@
+// The OBJ and MTL reader. Each file is loaded into memory once and both
+// passes run over its bytes with stream-like reading (textscan.h), so the
+// token rules stay those of a formatted stream reader while the numbers are
+// scanned without the C library's locale-dependent conversions.
 #include "glm/glm.h"
+
+#include "glm/glmalloc.h"
+#include "glm/textscan.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+using glmscan::TextScanner;
+using glmscan::TextView;
+
+constexpr const char *readerName = "glmReadOBJ";
+constexpr std::size_t unknownSizeReadChunk = 1 << 16;
+
+// A whole file plus a NUL after its last byte, which no number continues.
+class LoadedFile
+{
+public:
+    LoadedFile() = default;
+    LoadedFile(const LoadedFile &) = delete;
+    LoadedFile &operator=(const LoadedFile &) = delete;
+    ~LoadedFile() { std::free(bytes_); }
+
+    // False when the file cannot be opened or read (a directory, say).
+    bool load(const char *name)
+    {
+        FILE *file = std::fopen(name, "r");
+        if (!file)
+            return false;
+        struct stat info;
+        // One spare byte for the NUL and one so that the read meeting the
+        // end of a file of the expected size does not grow the block.
+        std::size_t capacity = fstat(fileno(file), &info) == 0 && info.st_size > 0
+                                   ? static_cast<std::size_t>(info.st_size) + 2
+                                   : unknownSizeReadChunk;
+        bytes_ = static_cast<char *>(glmAllocate(capacity, 1, readerName));
+        for (;;) {
+            if (size_ + 1 >= capacity) {
+                capacity *= 2;
+                char *grown = static_cast<char *>(std::realloc(bytes_, capacity));
+                if (!grown)
+                    glmOutOfMemory(readerName);
+                bytes_ = grown;
+            }
+            const std::size_t n = std::fread(bytes_ + size_, 1, capacity - 1 - size_, file);
+            size_ += n;
+            if (n == 0)
+                break;
+        }
+        const bool readable = !std::ferror(file);
+        std::fclose(file);
+        bytes_[size_] = '\0';
+        return readable;
+    }
+
+    TextScanner scanner() const { return TextScanner(bytes_, bytes_ + size_); }
+
+private:
+    char *bytes_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// ---- faces ---------------------------------------------------------------
+
+enum class FaceForm { vertex, vertexTexture, vertexTextureNormal, vertexNormal };
+
+int fieldsOf(FaceForm form)
+{
+    switch (form) {
+    case FaceForm::vertex:
+        return 1;
+    case FaceForm::vertexTexture:
+    case FaceForm::vertexNormal:
+        return 2;
+    case FaceForm::vertexTextureNormal:
+        return 3;
+    }
+    return 1;
+}
+
+// One corner as written; fields the form does not carry stay 0.
+struct Corner
+{
+    long long vertex = 0;
+    long long uv = 0;
+    long long normal = 0;
+};
+
+bool expect(const char *&p, char c)
+{
+    if (*p != c)
+        return false;
+    ++p;
+    return true;
+}
+
+// The corner patterns "%d", "%d/%d", "%d/%d/%d" and "%d//%d"; returns how
+// many numbers converted, consuming what a stream reader would.
+int scanCorner(const char *&p, FaceForm form, Corner &corner)
+{
+    using glmscan::scanInt;
+    if (!scanInt(p, corner.vertex))
+        return 0;
+    switch (form) {
+    case FaceForm::vertex:
+        return 1;
+    case FaceForm::vertexNormal:
+        if (!expect(p, '/') || !expect(p, '/') || !scanInt(p, corner.normal))
+            return 1;
+        return 2;
+    case FaceForm::vertexTexture:
+        if (!expect(p, '/') || !scanInt(p, corner.uv))
+            return 1;
+        return 2;
+    case FaceForm::vertexTextureNormal:
+        if (!expect(p, '/') || !scanInt(p, corner.uv))
+            return 1;
+        if (!expect(p, '/') || !scanInt(p, corner.normal))
+            return 2;
+        return 3;
+    }
+    return 0;
+}
+
+// Where a face statement stands, for its messages: faces may run on over
+// line ends, so the line of their "f" keyword is the one to name.
+struct FaceSite
+{
+    const char *path;
+    const TextScanner &scanner;
+    const char *start;
+
+    unsigned line() const { return scanner.lineNumber(start); }
+};
+
+[[noreturn]] void failFace(const char *problem, const FaceSite &site)
+{
+    std::fprintf(stderr, "glmReadOBJ(): %s in \"%s\" line %u.\n", problem, site.path, site.line());
+    std::exit(1);
+}
+
+// Reads the corners of a face after its "f" token: the first corner token
+// decides the form, the others are read with the form's pattern until one
+// converts nothing. Calls onCorner(corner, number, form, site) for each
+// corner. A face needs three whole corners; a corner missing a number its
+// form carries would leave an index unset, so both end the program.
+template <class OnCorner> void readFace(TextScanner &scanner, const char *path, OnCorner &&onCorner)
+{
+    const FaceSite site{path, scanner, scanner.cursor() - 1};
+    TextView firstToken;
+    if (!scanner.token(firstToken))
+        failFace("face with fewer than three corners", site);
+    char text[glmscan::maxTokenLength + 1];
+    firstToken.copyTo(text);
+
+    FaceForm form = FaceForm::vertex;
+    Corner corner;
+    int converted = 0;
+    const char *p = text;
+    if (std::strstr(text, "//")) {
+        form = FaceForm::vertexNormal;
+        converted = scanCorner(p, form, corner);
+    } else if (scanCorner(p, FaceForm::vertexTextureNormal, corner) == 3) {
+        form = FaceForm::vertexTextureNormal;
+        converted = 3;
+    } else {
+        corner = Corner();
+        p = text;
+        if (scanCorner(p, FaceForm::vertexTexture, corner) == 2) {
+            form = FaceForm::vertexTexture;
+            converted = 2;
+        } else {
+            corner = Corner();
+            p = text;
+            converted = scanCorner(p, FaceForm::vertex, corner);
+        }
+    }
+    const int fields = fieldsOf(form);
+    if (converted == 0)
+        failFace("face with fewer than three corners", site);
+    if (converted < fields)
+        failFace("incomplete face corner", site);
+    onCorner(corner, 0, form, site);
+
+    for (int number = 1;; ++number) {
+        corner = Corner();
+        converted = scanCorner(scanner.cursor(), form, corner);
+        if (converted == 0) {
+            if (number < 3)
+                failFace("face with fewer than three corners", site);
+            return;
+        }
+        if (converted < fields)
+            failFace("incomplete face corner", site);
+        onCorner(corner, number, form, site);
+    }
+}
+
+// ---- materials -------------------------------------------------------------
+
+void setDefaults(ObjMaterial &material)
+{
+    const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const GLfloat specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    std::memcpy(material.diffuse, diffuse, sizeof diffuse);
+    std::memcpy(material.ambient, ambient, sizeof ambient);
+    std::memcpy(material.specular, specular, sizeof specular);
+    material.shininess = 65.0f;
+}
+
+constexpr GLfloat shininessFileScale = 1000.0f;
+constexpr GLfloat shininessGlScale = 128.0f;
+
+void freeMaterials(ObjModel *model)
+{
+    if (!model->materiallist)
+        return;
+    for (GLuint i = 0; i < model->materialcount; ++i)
+        std::free(model->materiallist[i].name);
+    std::free(model->materiallist);
+    model->materiallist = nullptr;
+    model->materialcount = 0;
+}
+
+// Reads the library name, found beside the model's file, into materialcount
+// and materiallist, replacing a library read before.
+void glmReadMTL(ObjModel *model, const char *name)
+{
+    char *directory = glmDirectoryOf(model->path);
+    const std::string filename = std::string(directory) + name;
+    std::free(directory);
+
+    LoadedFile file;
+    if (!file.load(filename.c_str())) {
+        std::fprintf(stderr, "glmReadMTL() failed: can't open material file \"%s\".\n",
+                     filename.c_str());
+        std::exit(1);
+    }
+
+    GLuint count = 1; // "default"
+    TextScanner counting = file.scanner();
+    TextView token;
+    while (counting.token(token)) {
+        if (token.at(0) == 'n')
+            ++count;
+        counting.skipLine(); // the name, read the same way
+    }
+
+    freeMaterials(model);
+    ObjMaterial *materials =
+        static_cast<ObjMaterial *>(glmAllocateZeroed(count, sizeof(ObjMaterial), "glmReadMTL"));
+    for (GLuint i = 0; i < count; ++i)
+        setDefaults(materials[i]);
+    materials[0].name = glmDuplicate("default", "glmReadMTL");
+    model->materiallist = materials;
+    model->materialcount = count;
+
+    // A "newmtl" the counting pass did not see (hidden in a skipped line's
+    // rest there) fills a scratch material instead of writing past the list.
+    ObjMaterial scratch;
+    setDefaults(scratch);
+    ObjMaterial *current = &materials[0];
+    GLuint next = 1;
+    TextScanner filling = file.scanner();
+    while (filling.token(token)) {
+        switch (token.at(0)) {
+        case 'n': {
+            char word[glmscan::nameBufferSize];
+            glmscan::firstWord(filling.lineChunk(), word);
+            if (next < count) {
+                current = &materials[next++];
+                current->name = glmDuplicate(word, "glmReadMTL");
+            } else {
+                current = &scratch;
+            }
+            break;
+        }
+        case 'N':
+            glmscan::scanFloat(filling.cursor(), filling.end(), current->shininess);
+            current->shininess = current->shininess / shininessFileScale * shininessGlScale;
+            break;
+        case 'K':
+            switch (token.at(1)) {
+            case 'a':
+                filling.readFloats(current->ambient, 3);
+                break;
+            case 'd':
+                filling.readFloats(current->diffuse, 3);
+                break;
+            case 's':
+                filling.readFloats(current->specular, 3);
+                break;
+            default:
+                filling.skipLine();
+                break;
+            }
+            break;
+        default:
+            filling.skipLine();
+            break;
+        }
+    }
+    // Materials counted but never reached keep their defaults and get a name.
+    for (GLuint i = 0; i < count; ++i)
+        if (!materials[i].name)
+            materials[i].name = glmDuplicate("", "glmReadMTL");
+}
+
+// ---- OBJ passes ------------------------------------------------------------
+
+struct Counts
+{
+    GLuint vertices = 0;
+    GLuint normals = 0;
+    GLuint uvs = 0;
+    GLuint triangles = 0;
+};
+
+[[noreturn]] void unknownToken(const TextView &token)
+{
+    char text[glmscan::maxTokenLength + 1];
+    token.copyTo(text);
+    std::printf("glmFirstPass(): Unknown token \"%s\".\n", text);
+    std::exit(1);
+}
+
+Counts glmFirstPass(ObjModel *model, TextScanner &scanner)
+{
+    Counts counts;
+    ObjGroup *group = model->grouplist; // "default"
+    TextView token;
+    while (scanner.token(token)) {
+        switch (token.at(0)) {
+        case 'v':
+            switch (token.at(1)) {
+            case '\0':
+                ++counts.vertices;
+                break;
+            case 'n':
+                ++counts.normals;
+                break;
+            case 't':
+                ++counts.uvs;
+                break;
+            default:
+                unknownToken(token);
+            }
+            scanner.skipLine();
+            break;
+        case 'f': {
+            GLuint corners = 0;
+            readFace(scanner, model->path,
+                     [&](const Corner &, int, FaceForm, const FaceSite &) { ++corners; });
+            const GLuint triangles = corners - 2;
+            counts.triangles += triangles;
+            group->facecount += triangles;
+            break;
+        }
+        case 'g': {
+            char name[glmscan::nameBufferSize];
+            glmscan::groupName(scanner.lineChunk(), name);
+            group = glmAppendGroup(model, name);
+            break;
+        }
+        case 'm': {
+            char name[glmscan::nameBufferSize];
+            glmscan::firstWord(scanner.lineChunk(), name);
+            std::free(model->materiallib);
+            model->materiallib = glmDuplicate(name, readerName);
+            glmReadMTL(model, name);
+            break;
+        }
+        default:
+            scanner.skipLine();
+            break;
+        }
+    }
+    return counts;
+}
+
+// Index k of a corner as written: 1..count directly, -1 the last element
+// read so far. Anything else ends the program.
+GLuint resolveIndex(long long k, GLuint readSoFar, GLuint count, const char *kind,
+                    const FaceSite &site)
+{
+    if (k > 0 && k <= static_cast<long long>(count))
+        return static_cast<GLuint>(k);
+    if (k < 0 && -k <= static_cast<long long>(readSoFar))
+        return static_cast<GLuint>(readSoFar + 1 + k);
+    std::fprintf(stderr, "glmReadOBJ(): %s index %lld out of range in \"%s\" line %u.\n", kind, k,
+                 site.path, site.line());
+    std::exit(1);
+}
+
+struct ResolvedCorner
+{
+    GLuint vertex = 0;
+    GLuint uv = 0;
+    GLuint normal = 0;
+};
+
+// The filling pass reads what the counting pass counted. On ordinary files
+// both see the same statements; where they do not (a statement hidden in
+// the skipped rest of a line in one pass only), every store stays within
+// what was counted and the rest is dropped.
+void glmFillPass(ObjModel *model, TextScanner &scanner,
+                 const std::unordered_map<const ObjGroup *, GLuint> &groupCapacity)
+{
+    const GLuint vertexCapacity = model->vertexcount;
+    const GLuint normalCapacity = model->normalcount;
+    const GLuint uvCapacity = model->uvcount;
+    const GLuint triangleCapacity = model->facecount;
+    GLuint vertices = 0;
+    GLuint normals = 0;
+    GLuint uvs = 0;
+    GLuint triangles = 0;
+    ObjGroup *group = glmLookupGroup(model, "default");
+    GLuint capacity = groupCapacity.at(group);
+    GLuint material = 0;
+    GLfloat scratch[3];
+
+    TextView token;
+    while (scanner.token(token)) {
+        switch (token.at(0)) {
+        case 'v':
+            switch (token.at(1)) {
+            case '\0':
+                scanner.readFloats(
+                    vertices < vertexCapacity ? &model->vertices[3 * ++vertices] : scratch, 3);
+                break;
+            case 'n':
+                scanner.readFloats(
+                    normals < normalCapacity ? &model->normals[3 * ++normals] : scratch, 3);
+                break;
+            case 't':
+                scanner.readFloats(uvs < uvCapacity ? &model->uvcoords[2 * ++uvs] : scratch, 2);
+                break;
+            default:
+                scanner.skipLine();
+                break;
+            }
+            break;
+        case 'f': {
+            ResolvedCorner first;
+            ResolvedCorner previous;
+            readFace(
+                scanner, model->path,
+                [&](const Corner &c, int number, FaceForm form, const FaceSite &site) {
+                    ResolvedCorner r;
+                    r.vertex = resolveIndex(c.vertex, vertices, vertexCapacity, "vertex", site);
+                    if (form == FaceForm::vertexTexture || form == FaceForm::vertexTextureNormal)
+                        r.uv = resolveIndex(c.uv, uvs, uvCapacity, "texture coordinate", site);
+                    if (form == FaceForm::vertexNormal || form == FaceForm::vertexTextureNormal)
+                        r.normal = resolveIndex(c.normal, normals, normalCapacity, "normal", site);
+                    if (number == 0) {
+                        first = r;
+                    } else if (number >= 2 && triangles < triangleCapacity &&
+                               group->facecount < capacity) {
+                        // Fan around the first corner.
+                        ObjTriangle &t = model->faces[triangles];
+                        t.vertexindex[0] = first.vertex;
+                        t.vertexindex[1] = previous.vertex;
+                        t.vertexindex[2] = r.vertex;
+                        t.normalindex[0] = first.normal;
+                        t.normalindex[1] = previous.normal;
+                        t.normalindex[2] = r.normal;
+                        t.uvindex[0] = first.uv;
+                        t.uvindex[1] = previous.uv;
+                        t.uvindex[2] = r.uv;
+                        t.facetindex = 0;
+                        group->faceindices[group->facecount++] = triangles++;
+                    }
+                    previous = r;
+                });
+            break;
+        }
+        case 'g': {
+            char name[glmscan::nameBufferSize];
+            glmscan::groupName(scanner.lineChunk(), name);
+            ObjGroup *found = glmLookupGroup(model, name);
+            if (found) {
+                group = found;
+                group->material = material;
+                capacity = groupCapacity.at(group);
+            }
+            break;
+        }
+        case 'u': {
+            char name[glmscan::nameBufferSize];
+            glmscan::firstWord(scanner.lineChunk(), name);
+            material = glmFindMaterial(model, name);
+            group->material = material;
+            break;
+        }
+        default: // "m" included: the library was read by the counting pass
+            scanner.skipLine();
+            break;
+        }
+    }
+    model->facecount = triangles;
+}
+
+ObjModel *newModel(const char *path)
+{
+    ObjModel *model = static_cast<ObjModel *>(glmAllocateZeroed(1, sizeof(ObjModel), readerName));
+    model->path = glmDuplicate(path, readerName);
+    glmAppendGroup(model, "default");
+    return model;
+}
+
+} // namespace
+
+ObjModel *glmReadOBJ(const char *filename)
+{
+    LoadedFile file;
+    if (!file.load(filename)) {
+        std::fprintf(stderr, "glmReadOBJ() failed: can't open data file \"%s\".\n", filename);
+        std::exit(1);
+    }
+    ObjModel *model = newModel(filename);
+
+    TextScanner counting = file.scanner();
+    const Counts counts = glmFirstPass(model, counting);
+    model->vertexcount = counts.vertices;
+    model->normalcount = counts.normals;
+    model->uvcount = counts.uvs;
+    model->facecount = counts.triangles;
+
+    std::unordered_map<const ObjGroup *, GLuint> groupCapacity;
+    for (ObjGroup *group = model->grouplist; group; group = group->next) {
+        group->faceindices =
+            static_cast<GLuint *>(glmAllocate(group->facecount, sizeof(GLuint), readerName));
+        groupCapacity[group] = group->facecount;
+        group->facecount = 0;
+    }
+
+    // Zeroed, so element 0 and values a line leaves out read as 0.
+    model->vertices = static_cast<GLfloat *>(
+        glmAllocateZeroed(3 * (std::size_t(model->vertexcount) + 1), sizeof(GLfloat), readerName));
+    model->faces =
+        static_cast<ObjTriangle *>(glmAllocate(model->facecount, sizeof(ObjTriangle), readerName));
+    if (model->normalcount)
+        model->normals = static_cast<GLfloat *>(glmAllocateZeroed(
+            3 * (std::size_t(model->normalcount) + 1), sizeof(GLfloat), readerName));
+    if (model->uvcount)
+        model->uvcoords = static_cast<GLfloat *>(
+            glmAllocateZeroed(2 * (std::size_t(model->uvcount) + 1), sizeof(GLfloat), readerName));
+
+    TextScanner filling = file.scanner();
+    glmFillPass(model, filling, groupCapacity);
+    return model;
+}

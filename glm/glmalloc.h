@@ -1,0 +1,44 @@
+// Heap blocks of the model library. Records and arrays are plain malloc
+// blocks released with free(); a failed allocation ends the program with a
+// one-line message naming the operation, like the library's other fatal
+// input errors, so no caller ever sees a missing block.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+[[noreturn]] inline void glmOutOfMemory(const char *operation)
+{
+    std::fprintf(stderr, "%s(): out of memory.\n", operation);
+    std::exit(1);
+}
+
+// count elements of size bytes each, uninitialised; count may be 0.
+inline void *glmAllocate(std::size_t count, std::size_t size, const char *operation)
+{
+    if (size != 0 && count > static_cast<std::size_t>(-1) / size)
+        glmOutOfMemory(operation);
+    void *block = std::malloc(count * size);
+    if (!block && count * size != 0)
+        glmOutOfMemory(operation);
+    return block;
+}
+
+// Like glmAllocate, but every byte is 0.
+inline void *glmAllocateZeroed(std::size_t count, std::size_t size, const char *operation)
+{
+    void *block = std::calloc(count, size);
+    if (!block && count != 0 && size != 0)
+        glmOutOfMemory(operation);
+    return block;
+}
+
+inline char *glmDuplicate(const char *text, const char *operation)
+{
+    const std::size_t length = std::strlen(text);
+    char *copy = static_cast<char *>(glmAllocate(length + 1, 1, operation));
+    std::memcpy(copy, text, length + 1);
+    return copy;
+}

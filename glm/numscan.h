@@ -1,0 +1,279 @@
+// Number scanning for the OBJ and MTL reader: the input rules of the C
+// library's "%d" and "%f" conversions, but always with "." as the decimal
+// point, whatever the process locale.
+//
+// The scanners work on bytes in memory. They stop at the first byte that
+// cannot continue a number, so the text must end with such a byte (the
+// reader keeps a NUL after every file it loads). Like the stream conversions
+// they leave the cursor after the longest prefix of a number they consumed,
+// also when the conversion then fails (a lone "-" or "." is consumed).
+#pragma once
+
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+#include <string>
+
+namespace glmscan {
+
+inline bool isSpace(unsigned char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+inline bool isDigit(unsigned char c)
+{
+    return static_cast<unsigned>(c - '0') < 10u;
+}
+
+inline const char *skipSpace(const char *p)
+{
+    while (isSpace(static_cast<unsigned char>(*p)))
+        ++p;
+    return p;
+}
+
+// Magnitudes stop growing here; every index this large is out of range anyway.
+constexpr long long intSaturation = 100000000000000000LL;
+
+// "%d": skips whitespace, reads an optional sign and decimal digits. False
+// when no digit follows (a sign is still consumed); value is then unchanged.
+inline bool scanInt(const char *&p, long long &value)
+{
+    p = skipSpace(p);
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    if (!isDigit(static_cast<unsigned char>(*p)))
+        return false;
+    long long magnitude = 0;
+    do {
+        if (magnitude < intSaturation)
+            magnitude = magnitude * 10 + (*p - '0');
+        ++p;
+    } while (isDigit(static_cast<unsigned char>(*p)));
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+inline locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return locale;
+}
+
+// Correctly rounded conversion of an unsigned number text of any length.
+inline float convertSlow(const char *begin, const char *end)
+{
+    float value = 0.0f;
+    const std::from_chars_result result =
+        std::from_chars(begin, end, value, std::chars_format::general);
+    if (result.ec == std::errc() && result.ptr == end)
+        return value;
+    // Overflow and underflow (and hex text) go to the C library, which
+    // gives infinity, zero or the rounded value as "%f" does.
+    const std::string text(begin, end);
+    return strtof_l(text.c_str(), nullptr, cLocale());
+}
+
+// The fast path covers up to 15 significant digits and exponents within
+// +-22: both w and 10^e are exact doubles, so the double result is
+// correctly rounded, and rounding it on to a float is exact unless it sits
+// exactly halfway between two floats.
+constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int fastExponentLimit = 22;
+constexpr std::uint64_t fastMantissaLimit = std::uint64_t(1) << 53;
+constexpr int maxMantissaDigits = 19;
+constexpr int exponentSaturation = 100000;
+
+inline bool halfwayBetweenFloats(double d)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    // A double has 29 more mantissa bits than a float.
+    return (bits & 0x1FFFFFFFu) == 0x10000000u;
+}
+
+// Matches the letters of word case-insensitively. A mismatching byte is
+// consumed, as the C library does inside "inf" and "nan".
+inline bool matchWord(const char *&p, const char *end, const char *word)
+{
+    for (; *word; ++word) {
+        if ((*p | 0x20) != *word) {
+            if (p < end)
+                ++p;
+            return false;
+        }
+        ++p;
+    }
+    return true;
+}
+
+inline bool scanSpecial(const char *&p, const char *end, float &magnitude)
+{
+    if ((*p | 0x20) == 'i') {
+        if (!matchWord(p, end, "inf"))
+            return false;
+        if ((*p | 0x20) == 'i' && !matchWord(p, end, "inity"))
+            return false;
+        magnitude = __builtin_inff();
+        return true;
+    }
+    if (!matchWord(p, end, "nan"))
+        return false;
+    magnitude = __builtin_nanf("");
+    return true;
+}
+
+inline bool isHexDigit(unsigned char c)
+{
+    return isDigit(c) || static_cast<unsigned>((c | 0x20) - 'a') < 6u;
+}
+
+// After "0x": hex digits, an optional point and fraction, an optional "p"
+// exponent; start points at the "0".
+inline bool scanHex(const char *&p, const char *start, float &magnitude)
+{
+    bool digits = false;
+    bool point = false;
+    while (isHexDigit(static_cast<unsigned char>(*p))) {
+        digits = true;
+        ++p;
+    }
+    if (*p == '.') {
+        point = true;
+        ++p;
+        while (isHexDigit(static_cast<unsigned char>(*p))) {
+            digits = true;
+            ++p;
+        }
+    }
+    if (!digits) {
+        if (!point)
+            return false;
+        magnitude = 0.0f; // the C library reads "0x." as zero
+        return true;
+    }
+    const char *numberEnd = p;
+    if ((*p | 0x20) == 'p') {
+        ++p;
+        if (*p == '+' || *p == '-')
+            ++p;
+        if (isDigit(static_cast<unsigned char>(*p))) {
+            while (isDigit(static_cast<unsigned char>(*p)))
+                ++p;
+            numberEnd = p;
+        }
+    }
+    const std::string text(start, numberEnd);
+    magnitude = strtof_l(text.c_str(), nullptr, cLocale());
+    return true;
+}
+
+// "%f": skips whitespace, reads an optional sign and a decimal number with
+// optional fraction and exponent (or "inf", "infinity", "nan", or a hex
+// number), correctly rounded to a float. An exponent marker without digits
+// is consumed and ignored. False when no number follows; value is then
+// unchanged. end is the end of the text (never read past).
+inline bool scanFloat(const char *&p, const char *end, float &value)
+{
+    p = skipSpace(p);
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    const char *start = p;
+    float magnitude = 0.0f;
+    const int lower = *p | 0x20;
+    if (lower == 'i' || lower == 'n') {
+        if (!scanSpecial(p, end, magnitude))
+            return false;
+    } else if (*p == '0' && (p[1] | 0x20) == 'x') {
+        p += 2;
+        if (!scanHex(p, start, magnitude))
+            return false;
+    } else {
+        std::uint64_t mantissa = 0;
+        int significant = 0;
+        int exponent = 0;
+        bool anyDigit = false;
+        bool exact = true;
+        while (isDigit(static_cast<unsigned char>(*p))) {
+            anyDigit = true;
+            if (significant < maxMantissaDigits) {
+                mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+                significant += mantissa != 0;
+            } else {
+                exact = false;
+            }
+            ++p;
+        }
+        if (*p == '.') {
+            ++p;
+            while (isDigit(static_cast<unsigned char>(*p))) {
+                anyDigit = true;
+                if (significant < maxMantissaDigits) {
+                    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+                    significant += mantissa != 0;
+                    if (exponent > -exponentSaturation)
+                        --exponent;
+                    else
+                        exact = false; // leave such a text to the slow path
+                } else {
+                    exact = false;
+                }
+                ++p;
+            }
+        }
+        if (!anyDigit)
+            return false;
+        const char *numberEnd = p;
+        if ((*p | 0x20) == 'e') {
+            ++p;
+            bool negativeExponent = false;
+            if (*p == '+' || *p == '-') {
+                negativeExponent = *p == '-';
+                ++p;
+            }
+            if (isDigit(static_cast<unsigned char>(*p))) {
+                int written = 0;
+                do {
+                    if (written < exponentSaturation)
+                        written = written * 10 + (*p - '0');
+                    ++p;
+                } while (isDigit(static_cast<unsigned char>(*p)));
+                exponent += negativeExponent ? -written : written;
+                numberEnd = p;
+            }
+        }
+        bool done = false;
+        if (exact) {
+            if (mantissa == 0) {
+                magnitude = 0.0f;
+                done = true;
+            } else if (mantissa < fastMantissaLimit && exponent >= -fastExponentLimit &&
+                       exponent <= fastExponentLimit) {
+                const double d = exponent < 0
+                                     ? static_cast<double>(mantissa) / exactPowersOfTen[-exponent]
+                                     : static_cast<double>(mantissa) * exactPowersOfTen[exponent];
+                if (!halfwayBetweenFloats(d)) {
+                    magnitude = static_cast<float>(d);
+                    done = true;
+                }
+            }
+        }
+        if (!done)
+            magnitude = convertSlow(start, numberEnd);
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+} // namespace glmscan
