@@ -54,6 +54,8 @@ configure_and_build() {
 }
 
 # Runs a command on a private virtual X display (1280 x 720) with no window manager.
+# -noreset: the server would otherwise reset whenever its last client leaves,
+# and a test process starting during the reset fails to connect.
 with_virtual_display() {
-    xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp" "$@"
+    xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp -noreset" "$@"
 }
