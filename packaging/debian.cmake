@@ -1,0 +1,39 @@
+# CPack settings for the Debian packages made by scripts/package:
+#   radarclient      the client, the simulator, the launcher, data and manuals
+#   libradarglm-dev  the model library with its header and CMake package
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME radarclient)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Radar table team")
+set(CPACK_PACKAGE_CONTACT "Radar table team <radar-table@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Full-screen 3D display client for a radar table")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_COMPONENTS_ALL runtime development)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME radarclient)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION misc)
+# The runtime dependencies come from the binaries' shared libraries.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
+    "Full-screen 3D display client for a radar table
+radarclient connects by TCP to a target server and draws a textured radar
+table, a turning sweep and one marker per target. The package holds the
+client, its models and textures, the launcher radarclient-launch with a
+desktop entry for kiosk autostart, and the target simulator radarsim.")
+
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libradarglm-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+# The static library's consumers compile against <GL/gl.h> and link libGL;
+# this brings both the legacy and the GLVND flavours of CMake's FindOpenGL.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libgl1-mesa-dev")
+set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
+    "OBJ/MTL model library of radarclient (static)
+Reads, processes, draws and writes Wavefront OBJ models with their MTL
+material libraries. CMake: find_package(RadarObjModel), link
+RadarObjModel::glm and include \"glm/glm.h\".")
+
+include(CPack)

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The manual pages render without groff warnings and document exactly the
+# options the programs accept; the desktop entry is valid and runs the
+# launcher. Exits 77 (skipped) when man itself is not installed.
+#   documentation_test.sh PACKAGING_DIR [PATH_TO_RADARSIM]
+set -euo pipefail
+
+packaging=$1
+radarsim=${2:-}
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+if ! command -v man >/dev/null; then
+    echo "man is not installed: skipped"
+    exit 77
+fi
+
+pages=(radarclient radarclient-launch)
+[ -n "$radarsim" ] && pages+=(radarsim)
+for page in "${pages[@]}"; do
+    file=$packaging/man/$page.1
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$file" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "$page.1 renders with warnings: $warnings"
+    text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$file" 2>/dev/null)
+    for section in NAME SYNOPSIS DESCRIPTION "SEE ALSO"; do
+        grep -q "^$section\$" <<<"$text" || fail "$page.1 has no $section section"
+    done
+done
+
+# Long options named in a help text, and in a manual page's source.
+help_options() { grep -o -- '--[a-z][a-z-]*' | sort -u; }
+page_options() { grep -o -- '\\-\\-[a-z][a-z\\-]*' "$1" | sed 's/\\-/-/g' | sort -u; }
+
+compare_options() { # name help-text page
+    local in_help in_page
+    in_help=$(help_options <<<"$2")
+    in_page=$(page_options "$3")
+    [ -n "$in_help" ] || fail "$1 --help names no options"
+    local undocumented unknown
+    undocumented=$(comm -23 <(echo "$in_help") <(echo "$in_page"))
+    unknown=$(comm -13 <(echo "$in_help") <(echo "$in_page"))
+    [ -z "$undocumented" ] || fail "$1.1 does not document: $undocumented"
+    [ -z "$unknown" ] || fail "$1.1 documents options $1 does not have: $unknown"
+}
+
+compare_options radarclient-launch "$(sh "$packaging/radarclient-launch" --help)" \
+    "$packaging/man/radarclient-launch.1"
+if [ -n "$radarsim" ]; then
+    compare_options radarsim "$("$radarsim" --help)" "$packaging/man/radarsim.1"
+fi
+
+desktop=$packaging/radarclient.desktop
+if command -v desktop-file-validate >/dev/null; then
+    report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop entry invalid: $report"
+    [ -z "$report" ] || fail "desktop entry has hints: $report"
+else
+    echo "desktop-file-validate is not installed: only the entry's keys are checked"
+fi
+grep -qx 'Type=Application' "$desktop" || fail "desktop entry is no application"
+grep -qx 'Exec=radarclient-launch' "$desktop" || fail "desktop entry does not run the launcher"
+grep -qx 'Terminal=false' "$desktop" || fail "desktop entry opens a terminal"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "manual pages and desktop entry: all checks passed"

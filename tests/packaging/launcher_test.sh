@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Runs radarclient-launch from a scratch prefix whose radarclient is a
+# stand-in that reports where and how it was started, under a scratch HOME
+# (with a blank in its path) and without the caller's XDG variables.
+#   launcher_test.sh PATH_TO_LAUNCHER
+set -euo pipefail
+
+launcher_src=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+check_eq() { # what actual expected
+    [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
+}
+
+make_prefix() { # dir
+    mkdir -p "$1/bin" "$1/share/radarclient/mdl" "$1/share/radarclient/textures"
+    cp "$launcher_src" "$1/bin/radarclient-launch"
+    chmod +x "$1/bin/radarclient-launch"
+    echo "<settings><host>example</host></settings>" >"$1/share/radarclient/clientSettings.xml"
+    echo "v 0 0 0" >"$1/share/radarclient/mdl/radar2.obj"
+    echo "png" >"$1/share/radarclient/textures/person.png"
+    # The stand-in client: its working directory, its arguments and the
+    # settings it would read.
+    cat >"$1/bin/radarclient" <<'EOF'
+#!/bin/sh
+{
+    echo "cwd=$(pwd)"
+    echo "args=$*"
+    echo "settings=$(cat clientSettings.xml)"
+    echo "model=$(cat mdl/radar2.obj)"
+} >"$STANDIN_REPORT"
+exit 7
+EOF
+    chmod +x "$1/bin/radarclient"
+}
+
+prefix=$tmp/usr
+make_prefix "$prefix"
+home="$tmp/home of kiosk"
+mkdir -p "$home"
+work=$home/.local/state/radarclient
+report=$tmp/report
+
+launch() { # launcher [args...]: runs with a clean environment plus EXTRA_ENV
+    local launcher=$1
+    shift
+    # shellcheck disable=SC2086
+    env -i HOME="$home" PATH=/usr/bin:/bin STANDIN_REPORT="$report" ${EXTRA_ENV:-} \
+        "$launcher" "$@"
+}
+EXTRA_ENV=
+
+# --- no settings of the user's: the example, links to the data ---
+out=$(launch "$prefix/bin/radarclient-launch" --prepare-only)
+check_eq "printed directory" "$out" "$work"
+check_eq "settings without a user file" "$(cat "$work/clientSettings.xml")" \
+    "$(cat "$prefix/share/radarclient/clientSettings.xml")"
+[ -L "$work/clientSettings.xml" ] && fail "the settings are a link, not a copy"
+check_eq "mdl link" "$(readlink "$work/mdl")" "$prefix/share/radarclient/mdl"
+check_eq "textures link" "$(readlink "$work/textures")" "$prefix/share/radarclient/textures"
+[ -e "$report" ] && fail "--prepare-only started the client"
+
+# --- the user's settings win, and each start refreshes the copy ---
+mkdir -p "$home/.config/radarclient"
+echo "<settings><host>mine</host></settings>" >"$home/.config/radarclient/clientSettings.xml"
+launch "$prefix/bin/radarclient-launch" --prepare-only >/dev/null
+check_eq "user settings" "$(cat "$work/clientSettings.xml")" "<settings><host>mine</host></settings>"
+echo "<settings><host>edited</host></settings>" >"$home/.config/radarclient/clientSettings.xml"
+launch "$prefix/bin/radarclient-launch" --prepare-only >/dev/null
+check_eq "edited user settings" "$(cat "$work/clientSettings.xml")" \
+    "<settings><host>edited</host></settings>"
+
+# --- system-wide settings in XDG_CONFIG_DIRS come after the user's ---
+mkdir -p "$tmp/etc/xdg/radarclient"
+echo "<settings><host>site</host></settings>" >"$tmp/etc/xdg/radarclient/clientSettings.xml"
+EXTRA_ENV="XDG_CONFIG_DIRS=relative/ignored:$tmp/nothing:$tmp/etc/xdg"
+launch "$prefix/bin/radarclient-launch" --prepare-only >/dev/null
+check_eq "user settings over site settings" "$(cat "$work/clientSettings.xml")" \
+    "<settings><host>edited</host></settings>"
+rm "$home/.config/radarclient/clientSettings.xml"
+launch "$prefix/bin/radarclient-launch" --prepare-only >/dev/null
+check_eq "site settings" "$(cat "$work/clientSettings.xml")" "<settings><host>site</host></settings>"
+EXTRA_ENV=
+launch "$prefix/bin/radarclient-launch" --prepare-only >/dev/null
+check_eq "example again once the others are gone" "$(cat "$work/clientSettings.xml")" \
+    "$(cat "$prefix/share/radarclient/clientSettings.xml")"
+
+# --- XDG_STATE_HOME moves the working directory; a relative one is ignored ---
+EXTRA_ENV="XDG_STATE_HOME=$tmp/state"
+check_eq "XDG_STATE_HOME" "$(launch "$prefix/bin/radarclient-launch" --prepare-only)" \
+    "$tmp/state/radarclient"
+[ -f "$tmp/state/radarclient/clientSettings.xml" ] || fail "nothing prepared in XDG_STATE_HOME"
+EXTRA_ENV="XDG_STATE_HOME=state"
+check_eq "relative XDG_STATE_HOME" "$(launch "$prefix/bin/radarclient-launch" --prepare-only)" \
+    "$work"
+EXTRA_ENV=
+
+# --- starting the client: in the directory, with the arguments, its status ---
+rm -f "$report"
+status=0
+launch "$prefix/bin/radarclient-launch" -- -display ":9 x" --prepare-only || status=$?
+check_eq "client exit status passed on" "$status" 7
+if [ -f "$report" ]; then
+    check_eq "client working directory" "$(sed -n 's/^cwd=//p' "$report")" "$work"
+    check_eq "client arguments" "$(sed -n 's/^args=//p' "$report")" "-display :9 x --prepare-only"
+    check_eq "client reads the model" "$(sed -n 's/^model=//p' "$report")" "v 0 0 0"
+else
+    fail "the client was not started"
+fi
+
+# --- a moved prefix, reached through a symbolic link on PATH ---
+mv "$prefix" "$tmp/relocated"
+mkdir -p "$tmp/links"
+ln -s "$tmp/relocated/bin/radarclient-launch" "$tmp/links/radarclient-launch"
+rm -f "$report"
+status=0
+env -i HOME="$home" PATH="$tmp/links:/usr/bin:/bin" STANDIN_REPORT="$report" \
+    radarclient-launch || status=$?
+check_eq "moved prefix: client started" "$status" 7
+check_eq "stale mdl link replaced" "$(readlink "$work/mdl")" "$tmp/relocated/share/radarclient/mdl"
+
+# --- a real data directory in the working directory is the site's own ---
+rm "$work/textures"
+mkdir "$work/textures"
+echo "own" >"$work/textures/person.png"
+launch "$tmp/relocated/bin/radarclient-launch" --prepare-only >/dev/null
+[ -L "$work/textures" ] && fail "the site's own textures directory was replaced"
+check_eq "own texture kept" "$(cat "$work/textures/person.png")" "own"
+
+# --- failures: a clear message, status 1, no client ---
+rm -rf "$work/textures"
+touch "$work/textures"
+rm -f "$report"
+status=0
+err=$(launch "$tmp/relocated/bin/radarclient-launch" 2>&1 >/dev/null) || status=$?
+check_eq "file in the way: status" "$status" 1
+[[ "$err" == *"$work/textures is in the way"* ]] || fail "file in the way: message '$err'"
+rm "$work/textures"
+
+rm -rf "$tmp/relocated/share/radarclient/mdl"
+status=0
+err=$(launch "$tmp/relocated/bin/radarclient-launch" 2>&1 >/dev/null) || status=$?
+check_eq "missing data: status" "$status" 1
+[[ "$err" == *"share/radarclient/mdl is missing"* ]] || fail "missing data: message '$err'"
+[ -e "$report" ] && fail "the client was started without its data"
+
+status=0
+err=$(env -i PATH=/usr/bin:/bin "$tmp/relocated/bin/radarclient-launch" 2>&1 >/dev/null) ||
+    status=$?
+check_eq "no HOME: status" "$status" 1
+[[ "$err" == *"neither HOME nor XDG_STATE_HOME is set"* ]] || fail "no HOME: message '$err'"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "launcher: all checks passed"
