@@ -12,6 +12,7 @@ target_link_libraries(glm_output_support PUBLIC radarglm GTest::gtest)
 add_executable(glm_output_tests
     ${GLM_OUTPUT_TEST_DIR}/weld_test.cpp
     ${GLM_OUTPUT_TEST_DIR}/ppm_test.cpp
+    ${GLM_OUTPUT_TEST_DIR}/writer_test.cpp
 )
 target_link_libraries(glm_output_tests PRIVATE glm_output_support GTest::gtest_main)
 gtest_discover_tests(glm_output_tests DISCOVERY_MODE PRE_TEST)
