@@ -1,0 +1,191 @@
+// The radar display: a long console at the near edge of the table whose
+// sloping face holds three screens (target list, scope, status). The model
+// is 6.02 wide (2 x its scale of 3.01); its lower part sits inside the
+// table, and its top stays low enough not to hide the disc's outer ring.
+#include "assets/assets.h"
+#include "assets/pixelfont.h"
+#include "assets/shading.h"
+#include "assets/shapes.h"
+
+#include <QConicalGradient>
+#include <QPainter>
+#include <QRadialGradient>
+#include <QtMath>
+
+namespace {
+
+// Scene extents: the box is centred on the offset (0.01, 1.388, 2.505).
+constexpr double x0 = 0.01 - 3.01, x1 = 0.01 + 3.01;
+constexpr double backZ = 2.155, frontZ = 2.855;
+constexpr double bottomY = 0.876, topY = 1.9;
+constexpr double topFrontZ = 2.3;      // where the sloping screen face begins
+constexpr double screenBottomY = 1.48; // where it meets the front lip
+
+const QSize textureSize(2048, 1024);
+const QRect screenFace(0, 0, 2048, 256), topFace(0, 256, 2048, 64);
+const QRect lipFace(0, 320, 2048, 128), backFace(0, 448, 2048, 128);
+const QRect bottomFace(0, 576, 2048, 64);
+const QRect leftCap(0, 640, 256, 256), rightCap(256, 640, 256, 256);
+
+const QColor housing(128, 134, 142);
+const QColor bezel(44, 46, 52);
+const QColor glass(4, 18, 13);
+const QColor phosphor(90, 255, 140);
+const QColor caption(110, 220, 255);
+
+// The cross-section, (z, y), from the back bottom round to the front bottom.
+QVector<QPointF> section()
+{
+    return {{backZ, bottomY},
+            {backZ, topY},
+            {topFrontZ, topY},
+            {frontZ, screenBottomY},
+            {frontZ, bottomY}};
+}
+
+Vec3 screenNormal()
+{
+    return normalized({0, frontZ - topFrontZ, topY - screenBottomY});
+}
+
+void paintGlass(QPainter &p, const QRectF &r)
+{
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0.0, scaled(glass, 1.6));
+    g.setColorAt(1.0, glass);
+    p.fillRect(r, g);
+    for (double y = r.top() + 2; y < r.bottom(); y += 4)
+        p.fillRect(QRectF(r.left(), y, r.width(), 1), QColor(0, 0, 0, 50));
+}
+
+void paintTargetList(QPainter &p, const QRectF &r)
+{
+    constexpr double headerDot = 4.5, rowDot = 3.5, rowPitch = 34;
+    drawPixelText(p, r.topLeft() + QPointF(22, 16), headerDot, "TARGETS", caption);
+    p.fillRect(QRectF(r.left() + 22, r.top() + 54, r.width() - 44, 2), scaled(caption, 0.6));
+    const char *rows[] = {"01  X 0.21  Y 0.74", "02  X 0.55  Y 0.32", "03  X 0.83  Y 0.61",
+                          "04  X 0.40  Y 0.18"};
+    for (int i = 0; i < 4; ++i)
+        drawPixelText(p, r.topLeft() + QPointF(22, 68 + i * rowPitch), rowDot, rows[i],
+                      i == 1 ? QColor(255, 220, 90) : phosphor);
+}
+
+void paintScope(QPainter &p, const QRectF &r)
+{
+    const QPointF c = r.center();
+    const double radius = r.height() / 2 - 12;
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(scaled(phosphor, 0.55), 2));
+    for (int ring = 1; ring <= 3; ++ring)
+        p.drawEllipse(c, radius * ring / 3, radius * ring / 3);
+    p.drawLine(c - QPointF(radius, 0), c + QPointF(radius, 0));
+    p.drawLine(c - QPointF(0, radius), c + QPointF(0, radius));
+    // Beam at about 60 degrees with its trail behind.
+    QConicalGradient trail(c, 30); // Qt angles run anticlockwise from 3 o'clock
+    trail.setColorAt(0.0, QColor(90, 255, 140, 200));
+    trail.setColorAt(0.25, QColor(90, 255, 140, 0));
+    trail.setColorAt(1.0, QColor(90, 255, 140, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(trail);
+    p.drawEllipse(c, radius, radius);
+    p.setPen(QPen(QColor(190, 255, 210), 3));
+    p.drawLine(c,
+               c + QPointF(std::cos(qDegreesToRadians(30.0)), -std::sin(qDegreesToRadians(30.0))) *
+                       radius);
+    const QPointF blips[] = {{-0.58, -0.48}, {0.1, 0.36}, {0.66, -0.22}, {-0.2, 0.64}};
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 4; ++i) {
+        p.setBrush(i == 1 ? QColor(255, 220, 90) : QColor(200, 255, 210));
+        p.drawEllipse(c + blips[i] * radius, 6, 6);
+    }
+    drawPixelText(p, r.topLeft() + QPointF(16, 14), 3, "PPI", caption);
+    drawPixelText(p, QPointF(r.right() - 16 - pixelTextWidth("4.5 KM", 3), r.top() + 14), 3,
+                  "4.5 KM", caption);
+}
+
+void paintStatus(QPainter &p, const QRectF &r)
+{
+    drawPixelText(p, r.topLeft() + QPointF(22, 16), 6, "RADAR 2", caption);
+    drawPixelText(p, r.topLeft() + QPointF(22, 80), 3.5, "STATUS  ONLINE", phosphor);
+    drawPixelText(p, r.topLeft() + QPointF(22, 112), 3.5, "SWEEP   80 DEG/S", phosphor);
+    drawPixelText(p, r.topLeft() + QPointF(22, 144), 3.5, "TARGETS 4", phosphor);
+    // Signal bars.
+    const double barsLeft = r.right() - 150;
+    for (int i = 0; i < 6; ++i) {
+        const double h = 18 + i * 14;
+        p.fillRect(QRectF(barsLeft + i * 22, r.bottom() - 20 - h, 14, h),
+                   i < 5 ? phosphor : scaled(phosphor, 0.3));
+    }
+}
+
+void paintScreenFace(QPainter &p)
+{
+    paintPanel(p, screenFace, bezel, screenNormal());
+    constexpr double margin = 22, gap = 22, topMargin = 20, bottomMargin = 26;
+    const double w = (screenFace.width() - 2 * margin - 2 * gap) / 3;
+    const double h = screenFace.height() - topMargin - bottomMargin;
+    void (*contents[])(QPainter &, const QRectF &) = {paintTargetList, paintScope, paintStatus};
+    for (int i = 0; i < 3; ++i) {
+        const QRectF r(screenFace.left() + margin + i * (w + gap), screenFace.top() + topMargin, w,
+                       h);
+        // A lighter lower and right edge where the bezel steps down to the glass.
+        p.fillRect(r.adjusted(-4, -4, 4, 4), scaled(shaded(bezel, screenNormal()), 1.6));
+        p.fillRect(r.adjusted(-4, -4, 0, 0), scaled(shaded(bezel, screenNormal()), 0.5));
+        paintGlass(p, r);
+        p.save();
+        p.setClipRect(r);
+        contents[i](p, r);
+        p.restore();
+    }
+    // Power lamp in the lower bezel.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(80, 255, 120));
+    p.drawEllipse(QPointF(screenFace.right() - 40, screenFace.bottom() - 12), 5, 5);
+}
+
+void paintTopFace(QPainter &p)
+{
+    paintPanel(p, topFace, housing, {0, 1, 0});
+    const QColor vent = scaled(shaded(housing, {0, 1, 0}), 0.55);
+    for (int x = 200; x < topFace.width() - 200; x += 24)
+        p.fillRect(QRect(x, topFace.top() + 20, 10, 26), vent);
+}
+
+QImage paintTexture()
+{
+    QImage image(textureSize, QImage::Format_RGB32);
+    image.fill(QColor(60, 60, 60));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintScreenFace(p);
+    paintTopFace(p);
+    paintPanel(p, lipFace, housing, {0, 0, 1});
+    paintPanel(p, backFace, housing, {0, 0, -1});
+    paintPanel(p, bottomFace, housing, {0, -1, 0});
+    paintPanel(p, leftCap, housing, {-1, 0, 0});
+    paintPanel(p, rightCap, housing, {1, 0, 0});
+    return image;
+}
+
+Mesh buildMesh()
+{
+    Mesh mesh(textureSize);
+    mesh.beginGroup("housing", "housing");
+    // Sides in section order: back, top, (screen), front lip, bottom.
+    addPrismX(mesh, section(), x0, x1, {backFace, topFace, QRect(), lipFace, bottomFace}, leftCap,
+              rightCap);
+    mesh.beginGroup("screen", "screen");
+    const Vec3 inside{(x0 + x1) / 2, (bottomY + topY) / 2, (backZ + frontZ) / 2};
+    mesh.quad({x0, screenBottomY, frontZ}, {x1, screenBottomY, frontZ}, {x1, topY, topFrontZ},
+              {x0, topY, topFrontZ}, screenFace, inside);
+    return mesh;
+}
+
+} // namespace
+
+ModelAsset makeDisplay()
+{
+    return {"radardisplay",   "textures/radardisplay.png",
+            buildMesh(),      {{"housing", housing, 60}, {"screen", QColor(20, 60, 40), 400}},
+            displayPlacement, paintTexture()};
+}

@@ -1,0 +1,230 @@
+// The radar table: a wide console with a top slab, a cabinet and a plinth.
+// Its top carries the round scope under the client's disc and sweep.
+#include "assets/assets.h"
+#include "assets/pixelfont.h"
+#include "assets/shading.h"
+#include "assets/shapes.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QtMath>
+
+#include <cmath>
+
+namespace {
+
+// Scene extents. The fitted table is 22 wide (2 x its scale of 11) and
+// centred on its offset, so with the top at tableTopY the bottom is 0.17.
+constexpr double halfWidth = 11.0;
+constexpr double nearZ = 3.4; // front edge, in front of the display
+constexpr double farZ = 2 * -0.32 - nearZ;
+constexpr double topY = tableTopY;
+constexpr double bottomY = 2 * 0.8 - topY;
+constexpr double slabThickness = 0.1;
+constexpr double cabinetInset = 0.15;
+constexpr double plinthInset = 0.4;
+constexpr double plinthHeight = 0.18;
+
+// Scope on the table top, under the disc.
+constexpr double scopeGlassRadius = 2.3;
+constexpr double scopeBezelRadius = 2.5;
+
+const QSize textureSize(2048, 2048);
+const QRect topRegion(0, 0, 2048, 1024);
+const QRect slabFront(0, 1024, 2048, 32), slabBack(0, 1056, 2048, 32);
+const QRect slabLeft(0, 1088, 1024, 32), slabRight(1024, 1088, 1024, 32);
+const QRect slabBottom(0, 1120, 2048, 64);
+const QRect cabinetFront(0, 1184, 2048, 384), cabinetBack(0, 1568, 2048, 128);
+const QRect cabinetLeft(0, 1696, 1024, 192), cabinetRight(1024, 1696, 1024, 192);
+const QRect plinthFront(0, 1888, 2048, 64), plinthBack(0, 1952, 2048, 32);
+const QRect plinthLeft(0, 1984, 1024, 32), plinthRight(1024, 1984, 1024, 32);
+
+const QColor surface(58, 68, 80);
+const QColor edgeMetal(176, 182, 190);
+const QColor cabinet(66, 76, 90);
+const QColor plinth(26, 28, 32);
+
+const Vec3 up{0, 1, 0}, towardsViewer{0, 0, 1}, away{0, 0, -1}, right{1, 0, 0}, left{-1, 0, 0};
+
+// Painting the top in scene units: x across, z from the far edge (top of
+// the region) to the near edge.
+QTransform topTransform()
+{
+    QTransform t;
+    t.translate(topRegion.left(), topRegion.top());
+    t.scale(topRegion.width() / (2 * halfWidth), topRegion.height() / (nearZ - farZ));
+    t.translate(halfWidth, -farZ);
+    return t;
+}
+
+void paintScope(QPainter &p)
+{
+    const QPointF centre(discCentreX, discCentreZ);
+    QLinearGradient bezel(centre + QPointF(-2, -2), centre + QPointF(2, 2));
+    bezel.setColorAt(0.0, QColor(200, 205, 212));
+    bezel.setColorAt(1.0, QColor(70, 74, 80));
+    p.setPen(Qt::NoPen);
+    p.setBrush(bezel);
+    p.drawEllipse(centre, scopeBezelRadius, scopeBezelRadius);
+
+    QRadialGradient glass(centre, scopeGlassRadius);
+    glass.setColorAt(0.0, QColor(16, 46, 30));
+    glass.setColorAt(0.85, QColor(8, 26, 16));
+    glass.setColorAt(1.0, QColor(2, 8, 5));
+    p.setBrush(glass);
+    p.drawEllipse(centre, scopeGlassRadius, scopeGlassRadius);
+
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(30, 32, 36), 0.03));
+    p.drawEllipse(centre, scopeBezelRadius, scopeBezelRadius);
+    p.drawEllipse(centre, scopeGlassRadius, scopeGlassRadius);
+    // Engraved marks on the bezel every 10 degrees.
+    p.setPen(QPen(QColor(40, 42, 46), 0.025));
+    for (int deg = 0; deg < 360; deg += 10) {
+        const double a = qDegreesToRadians(double(deg));
+        const QPointF dir(std::sin(a), -std::cos(a));
+        const double inner = deg % 30 == 0 ? 2.33 : 2.4;
+        p.drawLine(centre + dir * inner, centre + dir * 2.47);
+    }
+}
+
+// A row of lit push buttons with a caption, printed left of the display.
+void paintControls(QPainter &p)
+{
+    const QColor lamps[] = {QColor(60, 220, 90), QColor(60, 220, 90), QColor(240, 180, 40),
+                            QColor(220, 60, 50), QColor(70, 150, 240)};
+    const double x0 = -6.3, z0 = 0.35, key = 0.4, gap = 0.15;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(28, 32, 38));
+    p.drawRoundedRect(QRectF(x0 - 0.2, z0 - 0.75, 5 * (key + gap) + 0.24, key + 1.0), 0.1, 0.1);
+    for (int i = 0; i < 5; ++i) {
+        const QRectF k(x0 + i * (key + gap), z0, key, key);
+        p.setBrush(scaled(lamps[i], 0.45));
+        p.drawRoundedRect(k, 0.06, 0.06);
+        p.setBrush(lamps[i]);
+        p.drawRoundedRect(k.adjusted(0.05, 0.05, -0.07, -0.07), 0.05, 0.05);
+    }
+    drawPixelText(p, QPointF(x0, z0 - 0.55), 0.05, "RADAR TABLE", QColor(190, 200, 210));
+}
+
+// A keypad printed right of the display.
+void paintKeypad(QPainter &p)
+{
+    const double x0 = 3.35, z0 = -0.1, key = 0.24, gap = 0.07;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(28, 32, 38));
+    p.drawRoundedRect(QRectF(x0 - 0.12, z0 - 0.12, 3 * (key + gap) + 0.16, 4 * (key + gap) + 0.16),
+                      0.08, 0.08);
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 3; ++col) {
+            const QRectF k(x0 + col * (key + gap), z0 + row * (key + gap), key, key);
+            p.setBrush(QColor(120, 128, 138));
+            p.drawRoundedRect(k, 0.04, 0.04);
+            p.setBrush(QColor(86, 92, 100));
+            p.drawRoundedRect(k.adjusted(0.04, 0.04, 0, 0), 0.04, 0.04);
+        }
+}
+
+void paintTop(QPainter &p)
+{
+    p.save();
+    p.setTransform(topTransform());
+    // A lamp above the scope: bright in the middle, dimmer towards the ends.
+    QRadialGradient lamp(QPointF(discCentreX, discCentreZ), 11.0);
+    lamp.setColorAt(0.0, scaled(surface, 1.25));
+    lamp.setColorAt(0.5, surface);
+    lamp.setColorAt(1.0, scaled(surface, 0.6));
+    p.fillRect(QRectF(-halfWidth, farZ, 2 * halfWidth, nearZ - farZ), lamp);
+    // Inlaid border line.
+    p.setPen(QPen(scaled(surface, 1.6), 0.03));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(-halfWidth + 0.3, farZ + 0.3, 2 * halfWidth - 0.6, nearZ - farZ - 0.6));
+    paintScope(p);
+    paintControls(p);
+    paintKeypad(p);
+    p.restore();
+}
+
+// Door panels across a cabinet side, darker towards the floor.
+void paintCabinetFace(QPainter &p, const QRect &r, Vec3 normal, int doors)
+{
+    paintPanel(p, r, cabinet, normal);
+    const QColor face = shaded(cabinet, normal);
+    const double doorWidth = double(r.width()) / doors;
+    for (int i = 0; i < doors; ++i) {
+        const QRectF d(r.left() + i * doorWidth + 10, r.top() + 26, doorWidth - 20,
+                       r.height() - 44);
+        p.fillRect(d, scaled(face, 0.82));
+        p.fillRect(QRectF(d.left(), d.top(), d.width(), 3), scaled(face, 0.6));
+        p.fillRect(QRectF(d.left(), d.top(), 3, d.height()), scaled(face, 0.65));
+        p.fillRect(QRectF(d.left(), d.bottom() - 3, d.width(), 3), scaled(face, 1.35));
+        p.fillRect(QRectF(d.right() - 3, d.top(), 3, d.height()), scaled(face, 1.2));
+        // Handle.
+        p.fillRect(QRectF(d.center().x() - 30, d.top() + 20, 60, 8), scaled(edgeMetal, 0.8));
+    }
+    QLinearGradient floor(r.topLeft(), r.bottomLeft());
+    floor.setColorAt(0.0, QColor(0, 0, 0, 0));
+    floor.setColorAt(1.0, QColor(0, 0, 0, 110));
+    p.fillRect(r, floor);
+}
+
+QImage paintTexture()
+{
+    QImage image(textureSize, QImage::Format_RGB32);
+    image.fill(QColor(40, 40, 40));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintTop(p);
+    paintPanel(p, slabFront, edgeMetal, towardsViewer);
+    paintPanel(p, slabBack, edgeMetal, away);
+    paintPanel(p, slabLeft, edgeMetal, left);
+    paintPanel(p, slabRight, edgeMetal, right);
+    paintPanel(p, slabBottom, scaled(cabinet, 0.6), {0, -1, 0});
+    constexpr int frontDoors = 10, backDoors = 10, sideDoors = 3;
+    paintCabinetFace(p, cabinetFront, towardsViewer, frontDoors);
+    paintCabinetFace(p, cabinetBack, away, backDoors);
+    paintCabinetFace(p, cabinetLeft, left, sideDoors);
+    paintCabinetFace(p, cabinetRight, right, sideDoors);
+    for (const auto &[r, n] : {std::pair{plinthFront, towardsViewer}, std::pair{plinthBack, away},
+                               std::pair{plinthLeft, left}, std::pair{plinthRight, right}})
+        paintPanel(p, r, plinth, n);
+    return image;
+}
+
+Mesh buildMesh()
+{
+    Mesh mesh(textureSize);
+    const double slabBottomY = topY - slabThickness;
+    mesh.beginGroup("tabletop", "tabletop");
+    addBox(mesh, {-halfWidth, slabBottomY, farZ}, {halfWidth, topY, nearZ},
+           {topRegion, {}, {}, {}, {}, {}});
+    mesh.beginGroup("edge", "edge");
+    addBox(mesh, {-halfWidth, slabBottomY, farZ}, {halfWidth, topY, nearZ},
+           {{}, slabBottom, slabFront, slabBack, slabLeft, slabRight});
+    mesh.beginGroup("cabinet", "cabinet");
+    const double ci = cabinetInset, pi = plinthInset;
+    addBox(mesh, {-halfWidth + ci, bottomY + plinthHeight, farZ + ci},
+           {halfWidth - ci, slabBottomY, nearZ - ci},
+           {{}, {}, cabinetFront, cabinetBack, cabinetLeft, cabinetRight});
+    mesh.beginGroup("plinth", "plinth");
+    addBox(mesh, {-halfWidth + pi, bottomY, farZ + pi},
+           {halfWidth - pi, bottomY + plinthHeight, nearZ - pi},
+           {{}, {}, plinthFront, plinthBack, plinthLeft, plinthRight});
+    return mesh;
+}
+
+} // namespace
+
+ModelAsset makeTable()
+{
+    return {"radartisch",
+            "textures/radartischr2t.png",
+            buildMesh(),
+            {{"tabletop", surface, 30},
+             {"edge", edgeMetal, 200},
+             {"cabinet", cabinet, 20},
+             {"plinth", plinth, 10}},
+            tablePlacement,
+            paintTexture()};
+}
