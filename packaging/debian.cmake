@@ -6,7 +6,9 @@ set(CPACK_PACKAGE_NAME radarclient)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Radar table team")
 set(CPACK_PACKAGE_CONTACT "Radar table team <radar-table@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Full-screen 3D display client for a radar table")
+# Each component's description starts with its own synopsis line, so the
+# package-wide summary stays unset (CPack would put it in front of both).
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -34,6 +36,6 @@ set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
     "OBJ/MTL model library of radarclient (static)
 Reads, processes, draws and writes Wavefront OBJ models with their MTL
 material libraries. CMake: find_package(RadarObjModel), link
-RadarObjModel::glm and include \"glm/glm.h\".")
+RadarObjModel::glm and #include \"glm/glm.h\".")
 
 include(CPack)
