@@ -1,9 +1,11 @@
 // Logic against a real TCP server on loopback: reception as the bytes really
 // arrive, request pacing on the wire, and the sweep angle.
 #include "net/logic.h"
+#include "silentserver.h"
 #include "testserver.h"
 #include "wireblocks.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -228,6 +230,18 @@ TEST(UnconnectedLogic, connectingWhereNobodyListensFails)
     auto logic = std::make_unique<Logic>();
     EXPECT_FALSE(logic->connectToServer("127.0.0.1", port));
     EXPECT_FALSE(logic->advance(0.05));
+}
+
+TEST(UnconnectedLogic, connectingToAServerThatNeverAnswersGivesUpAfterOneSecond)
+{
+    SilentServer silent;
+    ASSERT_TRUE(silent.isReady());
+    auto logic = std::make_unique<Logic>();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(logic->connectToServer("127.0.0.1", silent.port()));
+    EXPECT_GE(clock.elapsed(), 950);
+    EXPECT_LT(clock.elapsed(), 5000); // far below the toolkit's own 30 s default
 }
 
 } // namespace
