@@ -6,6 +6,7 @@
 // cells and a vector is compared only with those in the cells its epsilon box
 // can reach. The exact single-precision test still decides every match.
 #include "glm/glm.h"
+#include "glm/glmalloc.h"
 #include "glm/glmassert.h"
 
 #include <math.h>
@@ -67,11 +68,23 @@ struct CellKey
     bool operator==(const CellKey &o) const { return lo == o.lo && hi == o.hi; }
 };
 
-struct Cell
+// A cell's first kept vectors are stored in it, so that the common cases
+// cost one cache line; more follow in a chain through next and the result.
+const int inlineMembers = 2;
+
+struct InlineMember
+{
+    GLfloat v[3];
+    GLuint k; // 1-based kept index
+};
+
+struct alignas(64) Cell
 {
     CellKey key;
-    GLuint head; // lowest kept vector in the cell
-    GLuint tail; // highest, so appending keeps the chain ascending
+    GLuint count;
+    GLuint overflow; // first kept vector beyond the inline ones, or 0
+    GLuint tail;     // last of the chain, so appending keeps it ascending
+    InlineMember first[inlineMembers];
 };
 
 class CellGrid
@@ -135,7 +148,7 @@ public:
     }
 
     // Appends kept vector k to its cell; next links the vectors of a cell.
-    void insert(const CellKey &key, GLuint k, std::vector<GLuint> &next)
+    void insert(const CellKey &key, GLuint k, const GLfloat *v, std::vector<GLuint> &next)
     {
         size_t h = hash(key);
         size_t mask = slots.size() - 1;
@@ -146,12 +159,12 @@ public:
                 break;
             Cell &cell = cells[c - 1];
             if (cell.key == key) {
-                next[cell.tail] = k;
-                cell.tail = k;
+                append(cell, k, v, next);
                 return;
             }
         }
-        cells.push_back(Cell{key, k, k});
+        cells.push_back(Cell{key, 0, 0, 0, {}});
+        append(cells.back(), k, v, next);
         slots[s] = GLuint(cells.size());
         size_t bit = h & filterMask;
         filter[bit / 64] |= uint64_t(1) << (bit % 64);
@@ -160,6 +173,19 @@ public:
     }
 
 private:
+    static void append(Cell &cell, GLuint k, const GLfloat *v, std::vector<GLuint> &next)
+    {
+        if (cell.count < inlineMembers)
+            cell.first[cell.count] = InlineMember{{v[0], v[1], v[2]}, k};
+        else if (cell.overflow == 0)
+            cell.overflow = k;
+        else
+            next[cell.tail] = k;
+        if (cell.count >= inlineMembers)
+            cell.tail = k;
+        cell.count++;
+    }
+
     // Neighbouring cells are looked up together, so the 2 x 2 x 2 cells of a
     // block share one hashed position and sit next to each other from there.
     static size_t hash(const CellKey &key)
@@ -260,7 +286,18 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
                         if (!cell)
                             continue;
                         // Ascending: the first match is the cell's lowest.
-                        for (GLuint k = cell->head; k != 0 && k < best; k = next[k])
+                        bool found = false;
+                        for (GLuint j = 0; j < cell->count && j < inlineMembers; ++j) {
+                            const InlineMember &m = cell->first[j];
+                            if (m.k >= best)
+                                break;
+                            if (closeEnough(v, m.v, epsilon)) {
+                                best = m.k;
+                                found = true;
+                                break;
+                            }
+                        }
+                        for (GLuint k = found ? 0 : cell->overflow; k != 0 && k < best; k = next[k])
                             if (closeEnough(v, result + 3 * size_t(k), epsilon)) {
                                 best = k;
                                 break;
@@ -278,7 +315,7 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
                     keyMin[a] = std::min(keyMin[a], c[a]);
                     keyMax[a] = std::max(keyMax[a], c[a]);
                 }
-                grid.insert(CellKey::of(c), kept, next);
+                grid.insert(CellKey::of(c), kept, v, next);
             }
         }
         report(i, best);
@@ -286,10 +323,10 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
     return kept;
 }
 
-GLfloat *copyVectors(const GLfloat *vectors, GLuint n)
+GLfloat *copyVectors(const GLfloat *vectors, GLuint n, const char *operation)
 {
     size_t floats = 3 * (size_t(n) + 1);
-    GLfloat *copy = (GLfloat *)malloc(floats * sizeof(GLfloat));
+    GLfloat *copy = (GLfloat *)glmAllocate(floats, sizeof(GLfloat), operation);
     memcpy(copy, vectors, floats * sizeof(GLfloat));
     return copy;
 }
@@ -299,7 +336,7 @@ GLfloat *copyVectors(const GLfloat *vectors, GLuint n)
 GLfloat *glmMergeVectors(GLfloat *vectors, GLuint *numvectors, GLfloat epsilon)
 {
     GLuint n = *numvectors;
-    GLfloat *result = copyVectors(vectors, n);
+    GLfloat *result = copyVectors(vectors, n, "glmMergeVectors");
     // The map goes back into the x components, as floats.
     *numvectors = mergeInto(vectors, n, epsilon, result,
                             [vectors](GLuint i, GLuint j) { vectors[3 * size_t(i)] = GLfloat(j); });
@@ -313,7 +350,7 @@ void glmWeldModel(ObjModel *model, GLfloat epsilon)
         return;
 
     GLuint n = model->vertexcount;
-    GLfloat *result = copyVectors(model->vertices, n);
+    GLfloat *result = copyVectors(model->vertices, n, "glmWeldModel");
     // The map is kept as integers here: a float map loses indices above 2^24.
     std::vector<GLuint> map(size_t(n) + 1, 0);
     GLuint kept =
@@ -329,7 +366,8 @@ void glmWeldModel(ObjModel *model, GLfloat epsilon)
 
     free(model->vertices);
     model->vertexcount = kept;
-    model->vertices = (GLfloat *)calloc(3 * (size_t(kept) + 1), sizeof(GLfloat));
+    model->vertices =
+        (GLfloat *)glmAllocateZeroed(3 * (size_t(kept) + 1), sizeof(GLfloat), "glmWeldModel");
     memcpy(model->vertices + 3, result + 3, 3 * size_t(kept) * sizeof(GLfloat));
     free(result);
 }
