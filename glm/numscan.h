@@ -10,6 +10,7 @@
 #pragma once
 
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -37,26 +38,37 @@ inline const char *skipSpace(const char *p)
 
 // Magnitudes stop growing here; every index this large is out of range anyway.
 constexpr long long intSaturation = 100000000000000000LL;
+constexpr std::ptrdiff_t maxExactIntDigits = 17; // below intSaturation
 
 // "%d": skips whitespace, reads an optional sign and decimal digits. False
 // when no digit follows (a sign is still consumed); value is then unchanged.
-inline bool scanInt(const char *&p, long long &value)
+// With skipSpace false, leading whitespace is not skipped but ends the
+// number like any other byte: for reading inside a token in place.
+template <bool skipLeadingSpace = true> inline bool scanInt(const char *&p, long long &value)
 {
-    p = skipSpace(p);
+    if (skipLeadingSpace)
+        p = skipSpace(p);
     bool negative = false;
     if (*p == '+' || *p == '-') {
         negative = *p == '-';
         ++p;
     }
+    const char *digits = p;
     if (!isDigit(static_cast<unsigned char>(*p)))
         return false;
-    long long magnitude = 0;
+    unsigned long long magnitude = 0;
     do {
-        if (magnitude < intSaturation)
-            magnitude = magnitude * 10 + (*p - '0');
+        magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0'); // may wrap; see below
         ++p;
     } while (isDigit(static_cast<unsigned char>(*p)));
-    value = negative ? -magnitude : magnitude;
+    if (p - digits > maxExactIntDigits) {
+        while (*digits == '0' && p - digits > maxExactIntDigits)
+            ++digits;
+        if (p - digits > maxExactIntDigits)
+            magnitude = intSaturation;
+    }
+    const long long signedMagnitude = static_cast<long long>(magnitude);
+    value = negative ? -signedMagnitude : signedMagnitude;
     return true;
 }
 
@@ -80,17 +92,17 @@ inline float convertSlow(const char *begin, const char *end)
     return strtof_l(text.c_str(), nullptr, cLocale());
 }
 
-// The fast path covers up to 15 significant digits and exponents within
-// +-22: both w and 10^e are exact doubles, so the double result is
-// correctly rounded, and rounding it on to a float is exact unless it sits
-// exactly halfway between two floats.
+// The fast path covers mantissas w below 2^53 and exponents within +-22:
+// both w and 10^e are exact doubles, so the double result is correctly
+// rounded, and rounding it on to a float is exact unless it sits exactly
+// halfway between two floats.
 constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int fastExponentLimit = 22;
 constexpr std::uint64_t fastMantissaLimit = std::uint64_t(1) << 53;
 constexpr int maxMantissaDigits = 19;
-constexpr int exponentSaturation = 100000;
+constexpr long long exponentSaturation = 100000;
 
 inline bool halfwayBetweenFloats(double d)
 {
@@ -200,41 +212,30 @@ inline bool scanFloat(const char *&p, const char *end, float &value)
         if (!scanHex(p, start, magnitude))
             return false;
     } else {
+        // Digits accumulate into one integer; with more than 19 of them
+        // (leading zeros included) it may wrap, and the slow path takes over.
         std::uint64_t mantissa = 0;
-        int significant = 0;
-        int exponent = 0;
-        bool anyDigit = false;
-        bool exact = true;
+        const char *digits = p;
         while (isDigit(static_cast<unsigned char>(*p))) {
-            anyDigit = true;
-            if (significant < maxMantissaDigits) {
-                mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-                significant += mantissa != 0;
-            } else {
-                exact = false;
-            }
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
             ++p;
         }
+        std::ptrdiff_t digitCount = p - digits;
+        std::ptrdiff_t fractionDigits = 0;
         if (*p == '.') {
             ++p;
+            const char *fraction = p;
             while (isDigit(static_cast<unsigned char>(*p))) {
-                anyDigit = true;
-                if (significant < maxMantissaDigits) {
-                    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-                    significant += mantissa != 0;
-                    if (exponent > -exponentSaturation)
-                        --exponent;
-                    else
-                        exact = false; // leave such a text to the slow path
-                } else {
-                    exact = false;
-                }
+                mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
                 ++p;
             }
+            fractionDigits = p - fraction;
+            digitCount += fractionDigits;
         }
-        if (!anyDigit)
+        if (digitCount == 0)
             return false;
         const char *numberEnd = p;
+        long long exponent = 0;
         if ((*p | 0x20) == 'e') {
             ++p;
             bool negativeExponent = false;
@@ -243,18 +244,19 @@ inline bool scanFloat(const char *&p, const char *end, float &value)
                 ++p;
             }
             if (isDigit(static_cast<unsigned char>(*p))) {
-                int written = 0;
                 do {
-                    if (written < exponentSaturation)
-                        written = written * 10 + (*p - '0');
+                    if (exponent < exponentSaturation)
+                        exponent = exponent * 10 + (*p - '0');
                     ++p;
                 } while (isDigit(static_cast<unsigned char>(*p)));
-                exponent += negativeExponent ? -written : written;
+                if (negativeExponent)
+                    exponent = -exponent;
                 numberEnd = p;
             }
         }
+        exponent -= fractionDigits;
         bool done = false;
-        if (exact) {
+        if (digitCount <= maxMantissaDigits) {
             if (mantissa == 0) {
                 magnitude = 0.0f;
                 done = true;

@@ -4,15 +4,15 @@
 // scanned without the C library's locale-dependent conversions.
 #include "glm/glm.h"
 
+#include "glm/filebytes.h"
 #include "glm/glmalloc.h"
 #include "glm/textscan.h"
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 
 namespace {
@@ -21,72 +21,26 @@ using glmscan::TextScanner;
 using glmscan::TextView;
 
 constexpr const char *readerName = "glmReadOBJ";
-constexpr std::size_t unknownSizeReadChunk = 1 << 16;
-
-// A whole file plus a NUL after its last byte, which no number continues.
-class LoadedFile
-{
-public:
-    LoadedFile() = default;
-    LoadedFile(const LoadedFile &) = delete;
-    LoadedFile &operator=(const LoadedFile &) = delete;
-    ~LoadedFile() { std::free(bytes_); }
-
-    // False when the file cannot be opened or read (a directory, say).
-    bool load(const char *name)
-    {
-        FILE *file = std::fopen(name, "r");
-        if (!file)
-            return false;
-        struct stat info;
-        // One spare byte for the NUL and one so that the read meeting the
-        // end of a file of the expected size does not grow the block.
-        std::size_t capacity = fstat(fileno(file), &info) == 0 && info.st_size > 0
-                                   ? static_cast<std::size_t>(info.st_size) + 2
-                                   : unknownSizeReadChunk;
-        bytes_ = static_cast<char *>(glmAllocate(capacity, 1, readerName));
-        for (;;) {
-            if (size_ + 1 >= capacity) {
-                capacity *= 2;
-                char *grown = static_cast<char *>(std::realloc(bytes_, capacity));
-                if (!grown)
-                    glmOutOfMemory(readerName);
-                bytes_ = grown;
-            }
-            const std::size_t n = std::fread(bytes_ + size_, 1, capacity - 1 - size_, file);
-            size_ += n;
-            if (n == 0)
-                break;
-        }
-        const bool readable = !std::ferror(file);
-        std::fclose(file);
-        bytes_[size_] = '\0';
-        return readable;
-    }
-
-    TextScanner scanner() const { return TextScanner(bytes_, bytes_ + size_); }
-
-private:
-    char *bytes_ = nullptr;
-    std::size_t size_ = 0;
-};
 
 // ---- faces ---------------------------------------------------------------
 
 enum class FaceForm { vertex, vertexTexture, vertexTextureNormal, vertexNormal };
 
-int fieldsOf(FaceForm form)
+template <FaceForm form> using FormTag = std::integral_constant<FaceForm, form>;
+
+template <FaceForm form> constexpr int fieldsOf()
 {
-    switch (form) {
-    case FaceForm::vertex:
-        return 1;
-    case FaceForm::vertexTexture:
-    case FaceForm::vertexNormal:
-        return 2;
-    case FaceForm::vertexTextureNormal:
-        return 3;
-    }
-    return 1;
+    return form == FaceForm::vertex ? 1 : form == FaceForm::vertexTextureNormal ? 3 : 2;
+}
+
+template <FaceForm form> constexpr bool carriesUv()
+{
+    return form == FaceForm::vertexTexture || form == FaceForm::vertexTextureNormal;
+}
+
+template <FaceForm form> constexpr bool carriesNormal()
+{
+    return form == FaceForm::vertexNormal || form == FaceForm::vertexTextureNormal;
 }
 
 // One corner as written; fields the form does not carry stay 0.
@@ -97,7 +51,7 @@ struct Corner
     long long normal = 0;
 };
 
-bool expect(const char *&p, char c)
+inline bool expect(const char *&p, char c)
 {
     if (*p != c)
         return false;
@@ -106,31 +60,31 @@ bool expect(const char *&p, char c)
 }
 
 // The corner patterns "%d", "%d/%d", "%d/%d/%d" and "%d//%d"; returns how
-// many numbers converted, consuming what a stream reader would.
-int scanCorner(const char *&p, FaceForm form, Corner &corner)
+// many numbers converted, consuming what a stream reader would. Inside a
+// token (skipSpace false) the whitespace after it ends the pattern.
+template <FaceForm form, bool skipSpace = true>
+inline int scanCorner(const char *&p, Corner &corner)
 {
     using glmscan::scanInt;
-    if (!scanInt(p, corner.vertex))
+    if (!scanInt<skipSpace>(p, corner.vertex))
         return 0;
-    switch (form) {
-    case FaceForm::vertex:
+    if constexpr (form == FaceForm::vertex) {
         return 1;
-    case FaceForm::vertexNormal:
-        if (!expect(p, '/') || !expect(p, '/') || !scanInt(p, corner.normal))
+    } else if constexpr (form == FaceForm::vertexNormal) {
+        if (!expect(p, '/') || !expect(p, '/') || !scanInt<skipSpace>(p, corner.normal))
             return 1;
         return 2;
-    case FaceForm::vertexTexture:
-        if (!expect(p, '/') || !scanInt(p, corner.uv))
+    } else {
+        if (!expect(p, '/') || !scanInt<skipSpace>(p, corner.uv))
             return 1;
-        return 2;
-    case FaceForm::vertexTextureNormal:
-        if (!expect(p, '/') || !scanInt(p, corner.uv))
-            return 1;
-        if (!expect(p, '/') || !scanInt(p, corner.normal))
+        if constexpr (form == FaceForm::vertexTexture) {
             return 2;
-        return 3;
+        } else {
+            if (!expect(p, '/') || !scanInt<skipSpace>(p, corner.normal))
+                return 2;
+            return 3;
+        }
     }
-    return 0;
 }
 
 // Where a face statement stands, for its messages: faces may run on over
@@ -150,61 +104,97 @@ struct FaceSite
     std::exit(1);
 }
 
-// Reads the corners of a face after its "f" token: the first corner token
-// decides the form, the others are read with the form's pattern until one
-// converts nothing. Calls onCorner(corner, number, form, site) for each
-// corner. A face needs three whole corners; a corner missing a number its
-// form carries would leave an index unset, so both end the program.
-template <class OnCorner> void readFace(TextScanner &scanner, const char *path, OnCorner &&onCorner)
+bool containsDoubleSlash(const TextView &token)
 {
-    const FaceSite site{path, scanner, scanner.cursor() - 1};
-    TextView firstToken;
-    if (!scanner.token(firstToken))
-        failFace("face with fewer than three corners", site);
-    char text[glmscan::maxTokenLength + 1];
-    firstToken.copyTo(text);
+    for (std::size_t i = 0; i + 1 < token.length && token.text[i] != '\0'; ++i)
+        if (token.text[i] == '/' && token.text[i + 1] == '/')
+            return true;
+    return false;
+}
 
-    FaceForm form = FaceForm::vertex;
-    Corner corner;
-    int converted = 0;
-    const char *p = text;
-    if (std::strstr(text, "//")) {
-        form = FaceForm::vertexNormal;
-        converted = scanCorner(p, form, corner);
-    } else if (scanCorner(p, FaceForm::vertexTextureNormal, corner) == 3) {
-        form = FaceForm::vertexTextureNormal;
-        converted = 3;
-    } else {
-        corner = Corner();
-        p = text;
-        if (scanCorner(p, FaceForm::vertexTexture, corner) == 2) {
-            form = FaceForm::vertexTexture;
-            converted = 2;
-        } else {
-            corner = Corner();
-            p = text;
-            converted = scanCorner(p, FaceForm::vertex, corner);
-        }
-    }
-    const int fields = fieldsOf(form);
-    if (converted == 0)
-        failFace("face with fewer than three corners", site);
-    if (converted < fields)
-        failFace("incomplete face corner", site);
-    onCorner(corner, 0, form, site);
-
+template <FaceForm form, class OnCorner>
+void readCorners(TextScanner &scanner, const FaceSite &site, const Corner &first,
+                 OnCorner &onCorner)
+{
+    onCorner(first, 0, FormTag<form>(), site);
     for (int number = 1;; ++number) {
-        corner = Corner();
-        converted = scanCorner(scanner.cursor(), form, corner);
+        Corner corner;
+        const int converted = scanCorner<form>(scanner.cursor(), corner);
         if (converted == 0) {
             if (number < 3)
                 failFace("face with fewer than three corners", site);
             return;
         }
-        if (converted < fields)
+        if (converted < fieldsOf<form>())
             failFace("incomplete face corner", site);
-        onCorner(corner, number, form, site);
+        onCorner(corner, number, FormTag<form>(), site);
     }
+}
+
+// Reads the corners of a face after its "f" token: the first corner token
+// decides the form, the others are read with the form's pattern until one
+// converts nothing. Calls onCorner(corner, number, FormTag, site) for each
+// corner. A face needs three whole corners; a corner missing a number its
+// form carries would leave an index unset, so both end the program.
+template <class OnCorner> void readFace(TextScanner &scanner, const char *path, OnCorner &&onCorner)
+{
+    const FaceSite site{path, scanner, scanner.cursor() - 1};
+
+    // Common case first: a whole token of three numbers "v/t/n" is that
+    // form's corner whatever the rules below would try (it has no "//").
+    const char *start = glmscan::skipSpace(scanner.cursor());
+    {
+        Corner corner;
+        const char *p = start;
+        if (scanCorner<FaceForm::vertexTextureNormal, false>(p, corner) == 3 &&
+            (p == scanner.end() || glmscan::isSpace(static_cast<unsigned char>(*p))) &&
+            static_cast<std::size_t>(p - start) <= glmscan::maxTokenLength) {
+            scanner.cursor() = p;
+            readCorners<FaceForm::vertexTextureNormal>(scanner, site, corner, onCorner);
+            return;
+        }
+    }
+
+    TextView token;
+    if (!scanner.token(token))
+        failFace("face with fewer than three corners", site);
+    // The token is read where it lies unless it was cut at 127 bytes; then
+    // its copy ends it, as a token buffer would.
+    char copy[glmscan::maxTokenLength + 1];
+    const char *text = token.text;
+    const char *after = token.text + token.length;
+    if (after != scanner.end() && !glmscan::isSpace(static_cast<unsigned char>(*after))) {
+        token.copyTo(copy);
+        text = copy;
+    }
+
+    // The tests in order: "//" anywhere, then three, two, one numbers.
+    Corner corner;
+    const char *p = text;
+    if (containsDoubleSlash(token)) {
+        const int converted = scanCorner<FaceForm::vertexNormal, false>(p, corner);
+        if (converted == 0)
+            failFace("face with fewer than three corners", site);
+        if (converted < 2)
+            failFace("incomplete face corner", site);
+        readCorners<FaceForm::vertexNormal>(scanner, site, corner, onCorner);
+        return;
+    }
+    if (scanCorner<FaceForm::vertexTextureNormal, false>(p, corner) == 3) {
+        readCorners<FaceForm::vertexTextureNormal>(scanner, site, corner, onCorner);
+        return;
+    }
+    corner = Corner();
+    p = text;
+    if (scanCorner<FaceForm::vertexTexture, false>(p, corner) == 2) {
+        readCorners<FaceForm::vertexTexture>(scanner, site, corner, onCorner);
+        return;
+    }
+    corner = Corner();
+    p = text;
+    if (scanCorner<FaceForm::vertex, false>(p, corner) == 0)
+        failFace("face with fewer than three corners", site);
+    readCorners<FaceForm::vertex>(scanner, site, corner, onCorner);
 }
 
 // ---- materials -------------------------------------------------------------
@@ -242,8 +232,8 @@ void glmReadMTL(ObjModel *model, const char *name)
     const std::string filename = std::string(directory) + name;
     std::free(directory);
 
-    LoadedFile file;
-    if (!file.load(filename.c_str())) {
+    FileBytes file;
+    if (!file.load(filename.c_str(), "glmReadMTL")) {
         std::fprintf(stderr, "glmReadMTL() failed: can't open material file \"%s\".\n",
                      filename.c_str());
         std::exit(1);
@@ -362,7 +352,7 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner)
         case 'f': {
             GLuint corners = 0;
             readFace(scanner, model->path,
-                     [&](const Corner &, int, FaceForm, const FaceSite &) { ++corners; });
+                     [&](const Corner &, int, auto, const FaceSite &) { ++corners; });
             const GLuint triangles = corners - 2;
             counts.triangles += triangles;
             group->facecount += triangles;
@@ -392,16 +382,22 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner)
 
 // Index k of a corner as written: 1..count directly, -1 the last element
 // read so far. Anything else ends the program.
-GLuint resolveIndex(long long k, GLuint readSoFar, GLuint count, const char *kind,
-                    const FaceSite &site)
+[[noreturn]] __attribute__((noinline, cold)) void failIndex(long long k, const char *kind,
+                                                            const FaceSite &site)
+{
+    std::fprintf(stderr, "glmReadOBJ(): %s index %lld out of range in \"%s\" line %u.\n", kind, k,
+                 site.path, site.line());
+    std::exit(1);
+}
+
+inline GLuint resolveIndex(long long k, GLuint readSoFar, GLuint count, const char *kind,
+                           const FaceSite &site)
 {
     if (k > 0 && k <= static_cast<long long>(count))
         return static_cast<GLuint>(k);
     if (k < 0 && -k <= static_cast<long long>(readSoFar))
         return static_cast<GLuint>(readSoFar + 1 + k);
-    std::fprintf(stderr, "glmReadOBJ(): %s index %lld out of range in \"%s\" line %u.\n", kind, k,
-                 site.path, site.line());
-    std::exit(1);
+    failIndex(k, kind, site);
 }
 
 struct ResolvedCorner
@@ -455,35 +451,37 @@ void glmFillPass(ObjModel *model, TextScanner &scanner,
         case 'f': {
             ResolvedCorner first;
             ResolvedCorner previous;
-            readFace(
-                scanner, model->path,
-                [&](const Corner &c, int number, FaceForm form, const FaceSite &site) {
-                    ResolvedCorner r;
-                    r.vertex = resolveIndex(c.vertex, vertices, vertexCapacity, "vertex", site);
-                    if (form == FaceForm::vertexTexture || form == FaceForm::vertexTextureNormal)
-                        r.uv = resolveIndex(c.uv, uvs, uvCapacity, "texture coordinate", site);
-                    if (form == FaceForm::vertexNormal || form == FaceForm::vertexTextureNormal)
-                        r.normal = resolveIndex(c.normal, normals, normalCapacity, "normal", site);
-                    if (number == 0) {
-                        first = r;
-                    } else if (number >= 2 && triangles < triangleCapacity &&
-                               group->facecount < capacity) {
-                        // Fan around the first corner.
-                        ObjTriangle &t = model->faces[triangles];
-                        t.vertexindex[0] = first.vertex;
-                        t.vertexindex[1] = previous.vertex;
-                        t.vertexindex[2] = r.vertex;
-                        t.normalindex[0] = first.normal;
-                        t.normalindex[1] = previous.normal;
-                        t.normalindex[2] = r.normal;
-                        t.uvindex[0] = first.uv;
-                        t.uvindex[1] = previous.uv;
-                        t.uvindex[2] = r.uv;
-                        t.facetindex = 0;
-                        group->faceindices[group->facecount++] = triangles++;
-                    }
-                    previous = r;
-                });
+            readFace(scanner, model->path,
+                     [&](const Corner &c, int number, auto form, const FaceSite &site) {
+                         constexpr FaceForm kind = decltype(form)::value;
+                         ResolvedCorner r;
+                         r.vertex =
+                             resolveIndex(c.vertex, vertices, vertexCapacity, "vertex", site);
+                         if constexpr (carriesUv<kind>())
+                             r.uv = resolveIndex(c.uv, uvs, uvCapacity, "texture coordinate", site);
+                         if constexpr (carriesNormal<kind>())
+                             r.normal =
+                                 resolveIndex(c.normal, normals, normalCapacity, "normal", site);
+                         if (number == 0) {
+                             first = r;
+                         } else if (number >= 2 && triangles < triangleCapacity &&
+                                    group->facecount < capacity) {
+                             // Fan around the first corner.
+                             ObjTriangle &t = model->faces[triangles];
+                             t.vertexindex[0] = first.vertex;
+                             t.vertexindex[1] = previous.vertex;
+                             t.vertexindex[2] = r.vertex;
+                             t.normalindex[0] = first.normal;
+                             t.normalindex[1] = previous.normal;
+                             t.normalindex[2] = r.normal;
+                             t.uvindex[0] = first.uv;
+                             t.uvindex[1] = previous.uv;
+                             t.uvindex[2] = r.uv;
+                             t.facetindex = 0;
+                             group->faceindices[group->facecount++] = triangles++;
+                         }
+                         previous = r;
+                     });
             break;
         }
         case 'g': {
@@ -524,8 +522,8 @@ ObjModel *newModel(const char *path)
 
 ObjModel *glmReadOBJ(const char *filename)
 {
-    LoadedFile file;
-    if (!file.load(filename)) {
+    FileBytes file;
+    if (!file.load(filename, readerName)) {
         std::fprintf(stderr, "glmReadOBJ() failed: can't open data file \"%s\".\n", filename);
         std::exit(1);
     }

@@ -137,6 +137,20 @@ TEST(ReaderFaces, cornersEndAtFirstNonNumber)
     EXPECT_EQ(model->groupcount, 2u);
 }
 
+// The first corner is a whole token: what follows its pattern in the token
+// is dropped with it, while later corners stop where their pattern ends.
+TEST(ReaderFaces, firstCornerTokenIsReadWhole)
+{
+    TempDir dir;
+    ModelPtr model = readModel(dir.write(
+        "token.obj",
+        vertexLines(3) + "vt 0 0\nvn 0 0 1\nf 1/1/1x 2/1/1 3/1/1\nf 3/1/+1 2/1/1 1/1/1\n"));
+    ASSERT_EQ(model->facecount, 2u);
+    EXPECT_EQ(vertexTriple(model->faces[0]), (Triple{1, 2, 3}));
+    EXPECT_EQ(normalTriple(model->faces[0]), (Triple{1, 1, 1}));
+    EXPECT_EQ(vertexTriple(model->faces[1]), (Triple{3, 2, 1}));
+}
+
 TEST(ReaderFaces, negativeIndicesCountBackFromElementsReadSoFar)
 {
     TempDir dir;

@@ -5,6 +5,7 @@
 #include "glmtestsupport.h"
 
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -145,6 +146,21 @@ TEST(ReaderUnsafeFaces, cornerMissingANumberOfItsFormExits)
     expectReadExits(fourth, "glmReadOBJ(): incomplete face corner in \"" + fourth + "\" line 6.\n");
     const std::string first = dir.write("first.obj", base + "f 1// 2//1 3//1\n");
     expectReadExits(first, "glmReadOBJ(): incomplete face corner in \"" + first + "\" line 6.\n");
+    // A "//" anywhere in the first token makes it the vertex//normal form.
+    const std::string mixed = dir.write("mixed.obj", base + "f 1/1/1//1 2//1 3//1\n");
+    expectReadExits(mixed, "glmReadOBJ(): incomplete face corner in \"" + mixed + "\" line 6.\n");
+}
+
+TEST(ReaderUnsafeFaces, firstCornerTokenIsCutAt127Bytes)
+{
+    TempDir dir;
+    // Written out, the first normal index is 1, but the 127-byte token ends
+    // in zeros; the rest of it, "0000000" and "1/1/1", is the next corner.
+    const std::string path =
+        dir.write("cut.obj", vertexLines(3) + "vt 0 0\nvn 0 0 1\nf 1/1/" + std::string(130, '0') +
+                                 "1/1/1 2/1/1 3/1/1\n");
+    expectReadExits(path,
+                    "glmReadOBJ(): normal index 0 out of range in \"" + path + "\" line 6.\n");
 }
 
 // The counting pass skips the rest of a "v" line, the filling pass reads
@@ -219,6 +235,22 @@ TEST(ReaderOddBytes, unterminatedAndHugeLines)
     EXPECT_EQ(groups->groupcount, 41u);
     for (const ObjGroup *g = groups->grouplist; g; g = g->next)
         EXPECT_LE(std::string(g->name).size(), 127u);
+}
+
+// Files are mapped when their last page has room for the end marker and
+// read otherwise; a number running up to the last byte ends there either way.
+TEST(ReaderOddBytes, numberAtEndOfFileOfAnySize)
+{
+    TempDir dir;
+    const long page = sysconf(_SC_PAGESIZE);
+    for (long size : {page - 1, page, page + 1, 2 * page}) {
+        const std::string tail = "v 1 2 3.5";
+        const std::string text = "#" + std::string(size - tail.size() - 2, 'x') + "\n" + tail;
+        ASSERT_EQ(static_cast<long>(text.size()), size);
+        ModelPtr model = readModel(dir.write("end" + std::to_string(size) + ".obj", text));
+        ASSERT_EQ(model->vertexcount, 1u) << size;
+        EXPECT_EQ(model->vertices[5], 3.5f) << size;
+    }
 }
 
 TEST(ReaderOddBytes, emptyAndBlankFiles)
