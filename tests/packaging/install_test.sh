@@ -25,7 +25,7 @@ expect_file() {
 
 prefix=$tmp/prefix
 if ! cmake --install "$build_dir" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
-    cat "$tmp/install.log" >&2
+    tail -n 40 "$tmp/install.log" >&2
     echo "FAIL: cmake --install failed" >&2
     exit 1
 fi
@@ -81,14 +81,14 @@ cbuild=$tmp/consumer-build
 if ! cmake -S "$consumer_src" -B "$cbuild" -DCMAKE_PREFIX_PATH="$moved" \
     -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_EXE_LINKER_FLAGS="$link_flags" \
     -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >"$tmp/configure.log" 2>&1; then
-    cat "$tmp/configure.log" >&2
+    tail -n 40 "$tmp/configure.log" >&2
     echo "FAIL: the consumer project does not configure" >&2
     exit 1
 fi
 grep -qF "RadarObjModel found in $moved/" "$tmp/configure.log" ||
     fail "find_package did not pick the installed package: $(grep 'RadarObjModel found' "$tmp/configure.log")"
 if ! cmake --build "$cbuild" >"$tmp/build.log" 2>&1; then
-    cat "$tmp/build.log" >&2
+    tail -n 40 "$tmp/build.log" >&2
     echo "FAIL: the consumer project does not build" >&2
     exit 1
 fi

@@ -35,7 +35,7 @@ trap cleanup EXIT
 
 prefix=$tmp/prefix
 if ! cmake --install "$build_dir" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
-    cat "$tmp/install.log" >&2
+    tail -n 40 "$tmp/install.log" >&2
     echo "FAIL: cmake --install failed" >&2
     exit 1
 fi
@@ -83,12 +83,16 @@ cat >"$home/.config/radarclient/clientSettings.xml" <<EOF
 </settings>
 EOF
 
+# In a sanitizer build the leak scan at exit stays off here: the GL driver is
+# unloaded by then and its allocations cannot be told from the client's. The
+# client's own tests own that check; memory errors are still caught.
 status=0
-env -u XDG_CONFIG_HOME -u XDG_CONFIG_DIRS -u XDG_STATE_HOME HOME="$home" DISPLAY="$display" \
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    env -u XDG_CONFIG_HOME -u XDG_CONFIG_DIRS -u XDG_STATE_HOME HOME="$home" DISPLAY="$display" \
     timeout "$clientLimitSeconds" "$prefix/bin/radarclient-launch" >"$tmp/client.out" \
     2>"$tmp/client.err" || status=$?
 if [ "$status" -ne 0 ]; then
-    cat "$tmp/client.out" "$tmp/client.err" >&2
+    tail -n 40 "$tmp/client.out" "$tmp/client.err" >&2
     if [ "$status" -eq 124 ]; then
         echo "FAIL: the client did not close by itself (settings or connection failed?)" >&2
     else
@@ -97,7 +101,7 @@ if [ "$status" -ne 0 ]; then
     exit 1
 fi
 if grep -q "glm" "$tmp/client.out" "$tmp/client.err"; then
-    cat "$tmp/client.out" "$tmp/client.err" >&2
+    tail -n 40 "$tmp/client.out" "$tmp/client.err" >&2
     echo "FAIL: the model library complained" >&2
     exit 1
 fi
