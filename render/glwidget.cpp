@@ -44,10 +44,6 @@ constexpr GLfloat halfTurn = 180.0f;   // about +Z
 constexpr GLfloat targetSpan = 3.0f;
 constexpr GLfloat targetOffset = 1.5f;
 
-// Colour the model step leaves current; the blended squares are drawn with
-// it, so their texels' alpha is scaled by it.
-constexpr GLfloat sceneColour[4] = {1.0f, 1.0f, 1.0f, 0.7f};
-
 constexpr int preferredSide = 400;
 constexpr int minimumSide = 50;
 
@@ -209,14 +205,3 @@ void GLWidget::paintGL()
     glDisable(GL_LIGHTING);
     light->disable();
 }
-
-// The scene models arrive with the model library; until then the model step
-// only leaves the colour the blended squares are drawn with.
-void GLWidget::readModels() {}
-
-void GLWidget::drawModels()
-{
-    glColor4fv(sceneColour);
-}
-
-void GLWidget::freeModels() {}

@@ -250,3 +250,35 @@ TEST_F(Frame, zeroHeightIsTakenAsOne)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Frame, drawsEachModelOpaqueWithItsOwnTexture)
+{
+    ASSERT_TRUE(showView());
+    const QImage image = frame();
+    const Projection p = expectedProjection(viewWidth, viewHeight);
+    struct Probe
+    {
+        double x, y, z;
+        int blue;
+    };
+    // Points where only one model shows, with neither another model nor the
+    // radar squares (higher up, so seen further in) in front: the table's
+    // far left, a thin strip at the radar's left edge, the display's near
+    // edge.
+    const Probe probes[] = {{-4.5, 0.8, -1.0, tableBlue},
+                            {-2.96, 1.1, -2.0, radarBlue},
+                            {0.0, 1.388, 3.5, displayBlue}};
+    for (const Probe &probe : probes) {
+        const QPoint at = project(p, probe.x, probe.y, probe.z);
+        ASSERT_TRUE(image.rect().contains(at)) << at.x() << ", " << at.y();
+        const QRgb pixel = image.pixel(at);
+        // Texture times white: the model's alpha of 0.7 does not blend.
+        EXPECT_EQ(qRed(pixel), 0) << probe.blue;
+        EXPECT_EQ(qGreen(pixel), 0) << probe.blue;
+        EXPECT_NEAR(qBlue(pixel), probe.blue, 2);
+    }
+}
+
+} // namespace

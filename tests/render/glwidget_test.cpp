@@ -1,3 +1,4 @@
+#include "glm/glm.h"
 #include "render/displaylist.h"
 #include "render/light.h"
 #include "viewfixture.h"
@@ -147,6 +148,21 @@ TEST_F(ViewSetUp, viewNeverSetUpReleasesNothing)
     EXPECT_EQ(lightsInUseCount, 1);
 }
 
+TEST_F(ViewSetUp, readsTheThreeModelsFittedWithVertexNormals)
+{
+    ASSERT_TRUE(showView());
+    for (ObjModel *model : GLWidgetTestAccess::models(*view)) {
+        ASSERT_NE(model, nullptr);
+        EXPECT_NE(model->normals, nullptr);
+        EXPECT_NE(model->facetnorms, nullptr);
+        GLfloat size[3] = {};
+        glmExtent(model, size);
+        EXPECT_FLOAT_EQ(size[0], 2.0f);
+        EXPECT_FLOAT_EQ(size[1], 0.0f);
+        EXPECT_FLOAT_EQ(size[2], 2.0f);
+    }
+}
+
 TEST_F(ViewSetUp, missingImagesLeaveEmptyTexturesAndSetUpGoesOn)
 {
     ASSERT_TRUE(QDir("textures").removeRecursively());
@@ -155,9 +171,10 @@ TEST_F(ViewSetUp, missingImagesLeaveEmptyTexturesAndSetUpGoesOn)
     for (GLuint name : GLWidgetTestAccess::textures(*view))
         EXPECT_EQ(name, 0u);
     EXPECT_NE(GLWidgetTestAccess::markerList(*view), nullptr);
-    // Frames still draw: untextured, the squares take the current colour.
+    // Frames still draw, untextured in the current colour.
     const QImage image = frame();
-    EXPECT_GT(qRed(image.pixel(viewWidth / 2, viewHeight / 2)), 100);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(image.pixel(viewWidth / 2, viewHeight / 2), qRgba(255, 255, 255, 255));
 }
 
 } // namespace

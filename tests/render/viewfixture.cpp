@@ -3,6 +3,7 @@
 #include "render/light.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 
 void LogicTestAccess::setTargets(Logic &logic, const std::vector<Target> &targets)
@@ -40,8 +41,21 @@ void ViewTest::writeDataFiles()
     const QString textures = dir.path() + "/textures/";
     ASSERT_TRUE(writeSolidPng(textures + "person.png", qRgba(255, 255, 255, 255)));
     ASSERT_TRUE(writeSolidPng(textures + "radarscheibe.png", qRgba(0, 0, 255, 40)));
-    for (const char *model : {"radarr2t2.png", "radartischr2t.png", "radardisplay.png"})
-        ASSERT_TRUE(writeSolidPng(textures + model, qRgba(0, 0, 64, 255)));
+    ASSERT_TRUE(writeSolidPng(textures + "radartischr2t.png", qRgba(0, 0, tableBlue, 255)));
+    ASSERT_TRUE(writeSolidPng(textures + "radarr2t2.png", qRgba(0, 0, radarBlue, 255)));
+    ASSERT_TRUE(writeSolidPng(textures + "radardisplay.png", qRgba(0, 0, displayBlue, 255)));
+
+    // Each model a flat square with texture coordinates; fitting makes it
+    // 2 x 2, placed and scaled by the view.
+    const QByteArray square = "v -4 0 -4\nv 4 0 -4\nv 4 0 4\nv -4 0 4\n"
+                              "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+                              "f 1/1 3/3 2/2\nf 1/1 4/4 3/3\n";
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/mdl"));
+    for (const char *model : {"radar2.obj", "radartisch.obj", "radardisplay.obj"}) {
+        QFile file(dir.path() + "/mdl/" + model);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(square), square.size());
+    }
 
     const int size = 64;
     QImage sweep(size, size, QImage::Format_ARGB32);

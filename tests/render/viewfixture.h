@@ -14,6 +14,7 @@
 
 class DisplayList;
 class PointLight;
+struct ObjModel;
 
 class LogicTestAccess
 {
@@ -32,16 +33,24 @@ public:
     static DisplayList *discList(GLWidget &view) { return view.discList; }
     static DisplayList *sweepList(GLWidget &view) { return view.sweepList; }
     static std::vector<GLuint> textures(GLWidget &view);
+    static std::vector<ObjModel *> models(GLWidget &view)
+    {
+        return {view.radarModel, view.tableModel, view.displayModel};
+    }
 };
 
 // Texture colours of the test scene: markers opaque white, disc a faint
-// blue, sweep transparent but for one opaque green quadrant, models dark blue.
-// So red shows markers only and green the sweep or markers.
+// blue, sweep transparent but for one opaque green quadrant, the three
+// models three shades of blue. So red shows markers only and green the
+// sweep or markers.
 class ViewTest : public ::testing::Test
 {
 protected:
     static constexpr int viewWidth = 400;
     static constexpr int viewHeight = 400;
+    static constexpr int tableBlue = 40;
+    static constexpr int radarBlue = 90;
+    static constexpr int displayBlue = 140;
 
     void SetUp() override;
     void TearDown() override;
