@@ -1,0 +1,215 @@
+// Three figures per target count: paintGL alone followed by glFinish (the
+// drawing, with Mesa's deferred rasterisation forced to complete), and
+// updateGL (paintGL plus the buffer swap, what the client does each tick).
+// A clear-only frame gives the fixed cost of the window's pixels.
+#include "bench/frame_bench.h"
+
+#include "glm/glm.h"
+#include "net/logic.h"
+#include "render/glwidget.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+// Declared friends by Logic and GLWidget for tests and benchmarks.
+class LogicTestAccess
+{
+public:
+    // Fills the table as a decoded block would: a deterministic spread over
+    // the unit square.
+    static void setTargets(Logic &logic, int count)
+    {
+        quint32 state = 2024;
+        for (int i = 0; i < count; ++i) {
+            state = state * 1664525u + 1013904223u; // LCG
+            logic.targets[i].x = float(state >> 8) / float(1 << 24);
+            state = state * 1664525u + 1013904223u;
+            logic.targets[i].y = float(state >> 8) / float(1 << 24);
+            logic.targets[i].value = float(i + 1);
+        }
+        logic.numTargets = count;
+    }
+};
+
+class GLWidgetTestAccess
+{
+public:
+    static void paintGL(GLWidget &view) { view.paintGL(); }
+    static bool isSetUp(const GLWidget &view) { return view.markerList != nullptr; }
+    // Triangles of the three scene models; 0 while they are not read.
+    static std::size_t modelTriangles(const GLWidget &view)
+    {
+        std::size_t triangles = 0;
+        for (const ObjModel *model : {view.tableModel, view.radarModel, view.displayModel})
+            if (model)
+                triangles += model->facecount;
+        return triangles;
+    }
+};
+
+namespace {
+
+const int frameWidth = 1280;
+const int frameHeight = 720;
+const int setUpTimeoutMs = 10000;
+const int eventSliceMs = 50;
+const double maxFrameSeconds = 20e-3; // one tick
+const double millisecondsPerSecond = 1e3;
+const std::vector<int> fullCounts = {0, 100, 1000, 6553};
+const std::vector<int> smokeCounts = {0, 6553};
+const int smokeIterations = 3;
+
+std::unique_ptr<Logic> logic;
+std::unique_ptr<GLWidget> view;
+std::vector<int> counts;
+
+std::string paintName(int count)
+{
+    return "frame/paintGL/" + std::to_string(count);
+}
+
+std::string updateName(int count)
+{
+    return "frame/updateGL/" + std::to_string(count);
+}
+
+const char *const clearName = "frame/clear_only";
+
+bool glClean(benchmark::State &state)
+{
+    const GLenum error = glGetError();
+    if (error == GL_NO_ERROR)
+        return true;
+    state.SkipWithError(printed("GL error 0x%x", error).c_str());
+    return false;
+}
+
+void benchPaint(benchmark::State &state, int count)
+{
+    LogicTestAccess::setTargets(*logic, count);
+    view->makeCurrent();
+    glGetError();
+    for (auto _ : state) {
+        GLWidgetTestAccess::paintGL(*view);
+        glFinish();
+    }
+    if (glClean(state))
+        state.counters["targets"] = count;
+}
+
+void benchUpdate(benchmark::State &state, int count)
+{
+    if (!view->testAttribute(Qt::WA_Mapped)) {
+        state.SkipWithError("the view is not mapped: updateGL would draw nothing");
+        return;
+    }
+    LogicTestAccess::setTargets(*logic, count);
+    view->makeCurrent();
+    glGetError();
+    for (auto _ : state) {
+        view->updateGL();
+        glFinish();
+    }
+    if (glClean(state))
+        state.counters["targets"] = count;
+}
+
+void benchClear(benchmark::State &state)
+{
+    view->makeCurrent();
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glFinish();
+    }
+    glClean(state);
+}
+
+} // namespace
+
+bool setUpFrameBenchmarks(const BenchOptions &options)
+{
+    counts = options.smoke ? smokeCounts : fullCounts;
+    logic = std::make_unique<Logic>();
+    view = std::make_unique<GLWidget>(logic.get());
+    view->resize(frameWidth, frameHeight);
+    view->show();
+    QElapsedTimer clock;
+    clock.start();
+    // updateGL draws only once the window is mapped.
+    auto ready = [] {
+        return view->testAttribute(Qt::WA_Mapped) && GLWidgetTestAccess::isSetUp(*view);
+    };
+    while (!ready() && clock.elapsed() < setUpTimeoutMs)
+        QApplication::processEvents(QEventLoop::AllEvents, eventSliceMs);
+    if (!ready()) {
+        std::fprintf(stderr, "the view was not mapped and set up within %d ms\n", setUpTimeoutMs);
+        return false;
+    }
+    if (view->width() != frameWidth || view->height() != frameHeight) {
+        std::fprintf(stderr, "the view is %d x %d, not %d x %d\n", view->width(), view->height(),
+                     frameWidth, frameHeight);
+        return false;
+    }
+    return true;
+}
+
+void registerFrameBenchmarks(const BenchOptions &options)
+{
+    benchmark::internal::Benchmark *clear = benchmark::RegisterBenchmark(clearName, benchClear);
+    clear->Unit(benchmark::kMillisecond)->UseRealTime();
+    if (options.smoke)
+        clear->Iterations(smokeIterations);
+    for (int count : counts) {
+        for (benchmark::internal::Benchmark *b :
+             {benchmark::RegisterBenchmark(paintName(count).c_str(), benchPaint, count),
+              benchmark::RegisterBenchmark(updateName(count).c_str(), benchUpdate, count)}) {
+            b->Unit(benchmark::kMillisecond)->UseRealTime();
+            if (options.smoke)
+                b->Iterations(smokeIterations);
+        }
+    }
+}
+
+void summarizeFrame(const ResultCollector &results, const BenchOptions &options, FigureTable &table)
+{
+    const std::size_t triangles = GLWidgetTestAccess::modelTriangles(*view);
+    table.figure("Scene models drawn (immediate mode)",
+                 triangles > 0 ? printed("yes, %zu triangles in all", triangles)
+                               : std::string("**no**: the view read no models"));
+    const double clear = results.seconds(clearName);
+    table.figure("glClear + glFinish only, 1280 x 720",
+                 clear > 0 ? duration(clear) : std::string("not measured"));
+    for (int count : counts) {
+        const double paint = results.seconds(paintName(count));
+        const double update = results.seconds(updateName(count));
+        table.figure(
+            printed("Frame with %d targets: paintGL + glFinish / updateGL (with swap)", count),
+            paint > 0 && update > 0
+                ? printed("%s / %s", duration(paint).c_str(), duration(update).c_str())
+                : std::string("not measured"));
+    }
+    if (options.smoke)
+        return;
+    const int most = counts.back();
+    const std::string what = printed("Frame with %d targets (updateGL, 1280 x 720)", most);
+    const std::string required = printed("<= %.0f ms", maxFrameSeconds * millisecondsPerSecond);
+    const double update = results.seconds(updateName(most));
+    if (update <= 0)
+        table.targetNotMeasured(what, required, "not run");
+    else
+        table.target(what + (triangles > 0 ? "" : ", **without scene models**"),
+                     printed("%.2f ms", update * millisecondsPerSecond), required,
+                     update <= maxFrameSeconds);
+}
+
+void tearDownFrameBenchmarks()
+{
+    view.reset();
+    logic.reset();
+}

@@ -1,0 +1,60 @@
+#include "bench/probeoptions.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool takeValue(const char *arg, const char *name, std::string &value)
+{
+    const std::size_t n = std::strlen(name);
+    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=')
+        return false;
+    value = arg + n + 1;
+    return true;
+}
+
+bool takeCount(const char *arg, const char *name, int minimum, int &value, bool &bad)
+{
+    std::string text;
+    if (!takeValue(arg, name, text))
+        return false;
+    char *end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    bad = text.empty() || *end != '\0' || n < minimum || n > 1000000;
+    value = int(n);
+    return true;
+}
+
+} // namespace
+
+bool parseProbeOptions(int argc, char **argv, ProbeOptions &options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        bool bad = false;
+        if (std::strcmp(arg, "--smoke") == 0) {
+            options.smoke = true;
+            options.runs = 1;
+            options.warmUpRuns = 0;
+        } else if (!takeValue(arg, "--run-dir", options.runDir) &&
+                   !takeValue(arg, "--table-out", options.tableOut) &&
+                   !takeCount(arg, "--runs", 1, options.runs, bad) &&
+                   !takeCount(arg, "--warmup", 0, options.warmUpRuns, bad) &&
+                   !takeCount(arg, "--targets", 0, options.simTargets, bad) &&
+                   !takeCount(arg, "--timeout-ms", 1, options.timeoutMs, bad)) {
+            std::fprintf(stderr, "%s: unknown argument %s\n", argv[0], arg);
+            return false;
+        }
+        if (bad) {
+            std::fprintf(stderr, "%s: bad value in %s\n", argv[0], arg);
+            return false;
+        }
+    }
+    if (options.runDir.empty()) {
+        std::fprintf(stderr, "%s: --run-dir=DIR is required\n", argv[0]);
+        return false;
+    }
+    return true;
+}

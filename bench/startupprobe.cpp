@@ -1,0 +1,166 @@
+// radar_startup_probe: process start to first frame of the real client.
+//
+// radarsim is started first and listens on a free loopback port. For each
+// start, a scratch working directory holds links to the run directory's
+// mdl/ and textures/ and a clientSettings.xml naming that port; the clock
+// starts just before fork and exec of radarclient there, unchanged and with
+// no extra environment, and stops when the screen shows its first frame
+// (FrameWatcher). The client is then ended with SIGTERM. Run on an X
+// display of its own with a window manager, so the window is full screen
+// as in use.
+#include "bench/childprocess.h"
+#include "bench/framewatcher.h"
+#include "bench/probeoptions.h"
+#include "bench/results.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int simStartTimeoutMs = 5000;
+const int blankTimeoutMs = 5000;
+const double maxStartupMs = 300.0;
+const char *const listeningPrefix = "radarsim: listening on port ";
+
+struct ScratchDir
+{
+    std::string path;
+
+    bool create(const std::string &runDir, int port)
+    {
+        char pattern[] = "/tmp/radar-startup-XXXXXX";
+        if (!mkdtemp(pattern))
+            return false;
+        path = pattern;
+        if (symlink((runDir + "/mdl").c_str(), (path + "/mdl").c_str()) != 0 ||
+            symlink((runDir + "/textures").c_str(), (path + "/textures").c_str()) != 0)
+            return false;
+        FILE *settings = std::fopen((path + "/clientSettings.xml").c_str(), "w");
+        if (!settings)
+            return false;
+        std::fprintf(settings,
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>\n"
+                     "    <host>127.0.0.1</host>\n    <port>%d</port>\n"
+                     "    <timeToLive>0</timeToLive>\n</settings>\n",
+                     port);
+        return std::fclose(settings) == 0;
+    }
+
+    ~ScratchDir()
+    {
+        if (path.empty())
+            return;
+        for (const char *name : {"/mdl", "/textures", "/clientSettings.xml"})
+            unlink((path + name).c_str());
+        rmdir(path.c_str());
+    }
+};
+
+// The port radarsim prints once it listens; 0 when it does not.
+int startSim(ChildProcess &sim, const ProbeOptions &options)
+{
+    const std::vector<std::string> argv = {
+        options.runDir + "/radarsim",      "--address", "127.0.0.1", "--port", "0", "--targets",
+        std::to_string(options.simTargets)};
+    if (!sim.start(argv, options.runDir, true))
+        return 0;
+    std::string line;
+    while (sim.readLine(line, simStartTimeoutMs))
+        if (line.compare(0, std::strlen(listeningPrefix), listeningPrefix) == 0)
+            return std::atoi(line.c_str() + std::strlen(listeningPrefix));
+    return 0;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+std::string listOf(const std::vector<double> &values)
+{
+    std::string text;
+    for (double v : values)
+        text += (text.empty() ? "" : ", ") + printed("%.0f", v);
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ProbeOptions options;
+    if (!parseProbeOptions(argc, argv, options))
+        return 2;
+    FrameWatcher watcher;
+    if (!watcher.open())
+        return 1;
+
+    ChildProcess sim;
+    const int port = startSim(sim, options);
+    if (port <= 0) {
+        std::fprintf(stderr, "radarsim did not start listening\n");
+        return 1;
+    }
+    ScratchDir scratch;
+    if (!scratch.create(options.runDir, port)) {
+        std::fprintf(stderr, "cannot prepare a working directory for the client\n");
+        return 1;
+    }
+
+    std::vector<double> changes, scenes;
+    for (int run = 0; run < options.warmUpRuns + options.runs; ++run) {
+        if (!watcher.waitForBlank(blankTimeoutMs)) {
+            std::fprintf(stderr, "the screen does not go blank (start Xvfb with -br)\n");
+            return 1;
+        }
+        ChildProcess client;
+        const long long start = FrameWatcher::nowNs();
+        if (!client.start({options.runDir + "/radarclient"}, scratch.path, false)) {
+            std::fprintf(stderr, "cannot start radarclient\n");
+            return 1;
+        }
+        FrameWatcher::Times times;
+        const bool shown = watcher.waitForScene(
+            start, options.timeoutMs, [&client] { return client.running(); }, times);
+        const bool fullScreen = shown && watcher.fullScreenWindowShown();
+        client.stop();
+        if (!shown || !fullScreen) {
+            std::fprintf(stderr, "start %d: %s\n", run + 1,
+                         shown ? "the frame is not in a full-screen window (an error box?)"
+                               : "no frame within the time-out (or the client ended)");
+            return 1;
+        }
+        const bool counted = run >= options.warmUpRuns;
+        std::printf("start %d%s: window content after %.1f ms, first frame after %.1f ms\n",
+                    run + 1, counted ? "" : " (warm-up)", times.firstChangeMs, times.sceneMs);
+        if (counted) {
+            changes.push_back(times.firstChangeMs);
+            scenes.push_back(times.sceneMs);
+        }
+    }
+    sim.stop();
+
+    FigureTable table("Start-up (radarclient from the run directory, radarsim listening)");
+    const double sceneMedian = median(scenes);
+    table.figure(printed("Process start to first frame, median of %d (ms)", options.runs),
+                 printed("%.0f ms (min %.0f, max %.0f; all: %s)", sceneMedian,
+                         *std::min_element(scenes.begin(), scenes.end()),
+                         *std::max_element(scenes.begin(), scenes.end()), listOf(scenes).c_str()));
+    table.figure("Process start to the window's first pixels (background), median",
+                 printed("%.0f ms", median(changes)));
+    if (!options.smoke)
+        table.target("Start-up: process start to first frame (median)",
+                     printed("%.0f ms", sceneMedian), printed("<= %.0f ms", maxStartupMs),
+                     sceneMedian <= maxStartupMs);
+    table.publish(options.tableOut, targetsPathFor(options.tableOut));
+    return 0;
+}

@@ -1,0 +1,32 @@
+// radar_bench_wire: receiving and decoding target blocks over loopback.
+#include "bench/benchoptions.h"
+#include "bench/results.h"
+#include "bench/wire_bench.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    BenchOptions options;
+    if (!parseBenchOptions(argc, argv, options))
+        return 2;
+    registerWireBenchmarks(options);
+
+    ResultCollector results;
+    benchmark::RunSpecifiedBenchmarks(&results);
+    benchmark::Shutdown();
+
+    FigureTable wire("Wire decode");
+    summarizeWire(results, options, wire);
+    wire.publish(options.tableOut, targetsPathFor(options.tableOut));
+
+    for (const std::string &error : results.errors())
+        std::fprintf(stderr, "benchmark failed: %s\n", error.c_str());
+    return results.errors().empty() ? 0 : 1;
+}
