@@ -5,7 +5,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME radarclient)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Radar table team")
-set(CPACK_PACKAGE_CONTACT "Radar table team <radar-table@localhost>")
+set(CPACK_PACKAGE_CONTACT "${RADAR_PACKAGE_MAINTAINER}")
 # Each component's description starts with its own synopsis line, so the
 # package-wide summary stays unset (CPack would put it in front of both).
 set(CPACK_VERBATIM_VARIABLES ON)
@@ -16,7 +16,7 @@ set(CPACK_COMPONENTS_ALL runtime development)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME radarclient)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${RADAR_RUNTIME_PACKAGE})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION misc)
 # The runtime dependencies come from the binaries' shared libraries.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
@@ -27,11 +27,12 @@ table, a turning sweep and one marker per target. The package holds the
 client, its models and textures, the launcher radarclient-launch with a
 desktop entry for kiosk autostart, and the target simulator radarsim.")
 
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libradarglm-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${RADAR_DEV_PACKAGE})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-# The static library's consumers compile against <GL/gl.h> and link libGL;
-# this brings both the legacy and the GLVND flavours of CMake's FindOpenGL.
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libgl1-mesa-dev")
+# Consumers compile against <GL/gl.h> and link GL through CMake's FindOpenGL:
+# libGL.so for its legacy flavour (libgl-dev), libOpenGL.so and libGLX.so
+# for its GLVND one (libopengl-dev, and libglx-dev through libgl-dev).
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libgl-dev, libopengl-dev")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
     "OBJ/MTL model library of radarclient (static)
 Reads, processes, draws and writes Wavefront OBJ models with their MTL

@@ -49,6 +49,10 @@ expect_file "$prefix/share/applications/radarclient.desktop"
 for page in radarclient radarclient-launch; do
     expect_file "$prefix/share/man/man1/$page.1.gz"
 done
+for package in radarclient libradarglm-dev; do
+    expect_file "$prefix/share/doc/$package/copyright"
+    expect_file "$prefix/share/doc/$package/changelog.gz"
+done
 expect_file "$prefix/include/radarglm/glm/glm.h"
 libs=("$prefix"/lib*/libradarglm.a)
 expect_file "${libs[0]}"
