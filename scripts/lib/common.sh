@@ -11,7 +11,7 @@ RADAR_PACKAGES=(
     libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
     libgtest-dev libgmock-dev
     xvfb xauth x11-utils xdotool matchbox-window-manager imagemagick
-    locales
+    locales desktop-file-utils man-db dpkg-dev file
 )
 
 log() { printf '==> %s\n' "$*" >&2; }
