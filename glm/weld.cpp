@@ -96,7 +96,6 @@ public:
         while (capacity < expected * maxLoadDivisor)
             capacity *= 2;
         resize(capacity);
-        cells.reserve(expected / 2 + 1);
     }
 
     bool isHuge(GLfloat f) const { return fabs(double(f) / width) > cellLimit; }
