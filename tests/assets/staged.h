@@ -1,4 +1,5 @@
-// The files the build stages into the run directory.
+// The generated files the build stages into the run directory (besides
+// clientSettings.xml, which users and scripts/demo edit there).
 #pragma once
 
 #include <QString>
@@ -22,7 +23,6 @@ inline const QStringList &stagedFiles()
                                    "textures/radarscheibe.png",
                                    "textures/radgreen.png",
                                    "textures/radardisplay.png",
-                                   "textures/person.png",
-                                   "clientSettings.xml"};
+                                   "textures/person.png"};
     return files;
 }

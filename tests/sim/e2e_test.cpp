@@ -1,0 +1,333 @@
+// End to end: the real radarsim and radarclient on a private virtual display
+// with a window manager, so the client runs full screen at 1280 x 720. The
+// screen must show the table, the radar and the display where the client's
+// camera projects them, and one marker at each of the five corner targets;
+// the client must end by itself with status 0. A decimal-comma locale must
+// give the same picture.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int screenWidth = 1280, screenHeight = 720;
+constexpr int startMs = 10000;
+constexpr int stopMs = 3000;
+constexpr int timeToLiveSeconds = 7;
+constexpr int firstShotMs = 1500;
+constexpr int shotIntervalMs = 500;
+constexpr int lastShotMs = 5500;
+constexpr int exitSlackMs = 10000;
+
+// The client's camera: eye, centre, vertical field of view.
+constexpr double eye[3] = {2.5, 6.0, 5.3};
+constexpr double fovyDeg = 45.0;
+
+struct Point3
+{
+    double x, y, z;
+};
+
+QPointF project(Point3 p)
+{
+    auto sub = [](const double *a, const double *b, double *out) {
+        for (int i = 0; i < 3; ++i)
+            out[i] = a[i] - b[i];
+    };
+    auto dot = [](const double *a, const double *b) {
+        return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+    };
+    auto norm = [&](double *v) {
+        const double l = std::sqrt(dot(v, v));
+        for (int i = 0; i < 3; ++i)
+            v[i] /= l;
+    };
+    const double origin[3] = {0, 0, 0};
+    double f[3];
+    sub(origin, eye, f);
+    norm(f);
+    double s[3] = {f[1] * 0 - f[2] * 1, f[2] * 0 - f[0] * 0, f[0] * 1 - f[1] * 0}; // f x up
+    norm(s);
+    const double u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2],
+                         s[0] * f[1] - s[1] * f[0]};
+    const double pw[3] = {p.x, p.y, p.z};
+    double d[3];
+    sub(pw, eye, d);
+    const double t = std::tan(fovyDeg * M_PI / 360.0);
+    const double aspect = double(screenWidth) / screenHeight;
+    const double depth = dot(d, f);
+    const double nx = dot(d, s) / (depth * t * aspect), ny = dot(d, u) / (depth * t);
+    return {(nx + 1) / 2 * screenWidth, (1 - ny) / 2 * screenHeight};
+}
+
+// Where the client draws the marker of a target.
+QPointF markerAt(double x, double y)
+{
+    return project({3 * x - 1.5, 1.451, 3 * y - 2.0});
+}
+
+bool isMarkerColour(QRgb p)
+{
+    return qRed(p) > 150 && qRed(p) - qBlue(p) > 50;
+}
+
+int markerPixelsNear(const QImage &shot, QPointF at, int radius = 9)
+{
+    int n = 0;
+    for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx) {
+            const QPoint p = at.toPoint() + QPoint(dx, dy);
+            if (shot.rect().contains(p) && isMarkerColour(shot.pixel(p)))
+                ++n;
+        }
+    return n;
+}
+
+bool isGrey(QRgb p, int minimum)
+{
+    const int lo = std::min({qRed(p), qGreen(p), qBlue(p)});
+    const int hi = std::max({qRed(p), qGreen(p), qBlue(p)});
+    return lo >= minimum && hi - lo < 40;
+}
+
+// What must be on screen; empty when all is there.
+QString missingFromPicture(const QImage &shot)
+{
+    if (shot.size() != QSize(screenWidth, screenHeight))
+        return QString("screen is %1 x %2").arg(shot.width()).arg(shot.height());
+    QStringList missing;
+    const struct
+    {
+        double x, y;
+    } corners[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0.5, 0.5}};
+    for (const auto &c : corners)
+        if (markerPixelsNear(shot, markerAt(c.x, c.y)) < 8)
+            missing << QString("marker at (%1, %2)").arg(c.x).arg(c.y);
+    // No target there: no marker either.
+    if (markerPixelsNear(shot, markerAt(0.25, 0.75)) > 0)
+        missing << "empty scope at (0.25, 0.75)";
+    // The table top, left and right of the scope, and its front face.
+    for (Point3 p : {Point3{-4.5, 1.43, -2.0}, Point3{3.5, 1.43, -2.0}, Point3{-4.0, 0.9, 3.25}}) {
+        const QRgb c = shot.pixel(project(p).toPoint());
+        if (qRed(c) + qGreen(c) + qBlue(c) < 45 || qGreen(c) > qRed(c) + 40)
+            missing << QString("table at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
+    }
+    // The radar's antenna and mast: light grey above the green scope.
+    for (Point3 p : {Point3{-0.5, 2.42, 0.06}, Point3{0.4, 2.42, 0.06}, Point3{0.0, 1.75, 0.07}})
+        if (!isGrey(shot.pixel(project(p).toPoint()), 70))
+            missing << QString("radar at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
+    // The display's housing top, left and right of its middle.
+    for (Point3 p : {Point3{-2.0, 1.9, 2.23}, Point3{2.0, 1.9, 2.23}})
+        if (!isGrey(shot.pixel(project(p).toPoint()), 60))
+            missing << QString("display at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
+    // Beyond the table's far edge: the black background.
+    if (shot.pixel(screenWidth - 4, 4) != qRgb(0, 0, 0))
+        missing << "black background in the top right corner";
+    return missing.join(", ");
+}
+
+bool tool(const QString &name)
+{
+    return !QStandardPaths::findExecutable(name).isEmpty();
+}
+
+struct Process
+{
+    std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
+    ~Process()
+    {
+        // Asked first, so an X server can remove its lock and socket.
+        if (p->state() != QProcess::NotRunning) {
+            p->terminate();
+            if (!p->waitForFinished(stopMs)) {
+                p->kill();
+                p->waitForFinished(stopMs);
+            }
+        }
+    }
+};
+
+// A private X server with a window manager.
+class VirtualDisplay
+{
+public:
+    bool start()
+    {
+        xvfb.p->start("Xvfb",
+                      {"-displayfd", "1", "-screen", "0",
+                       QString("%1x%2x24").arg(screenWidth).arg(screenHeight), "-nolisten", "tcp"});
+        QElapsedTimer timer;
+        timer.start();
+        while (!xvfb.p->canReadLine() && timer.elapsed() < startMs)
+            xvfb.p->waitForReadyRead(100);
+        const QString number = QString::fromLatin1(xvfb.p->readLine()).trimmed();
+        if (number.isEmpty()) {
+            problem =
+                "Xvfb gave no display: " + QString::fromLocal8Bit(xvfb.p->readAllStandardError());
+            return false;
+        }
+        name = ":" + number;
+        wm.p->setProcessEnvironment(environment());
+        wm.p->start("matchbox-window-manager", {"-use_titlebar", "no"});
+        // The window manager is up once it announces itself on the root window.
+        while (timer.elapsed() < startMs) {
+            QProcess xprop;
+            xprop.setProcessEnvironment(environment());
+            xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+            xprop.waitForFinished(startMs);
+            if (xprop.readAllStandardOutput().contains("window id"))
+                return true;
+            QThread::msleep(100);
+        }
+        problem = "no window manager on " + name + ": " +
+                  QString::fromLocal8Bit(wm.p->readAllStandardError());
+        return false;
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", name);
+        return env;
+    }
+
+    QImage grab() const
+    {
+        QProcess import;
+        import.setProcessEnvironment(environment());
+        import.start("import", {"-window", "root", "png:-"});
+        if (!import.waitForFinished(startMs))
+            return {};
+        return QImage::fromData(import.readAllStandardOutput(), "PNG")
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    QString problem; // why start() failed
+
+private:
+    Process xvfb, wm;
+    QString name;
+};
+
+struct ClientRun
+{
+    QImage picture;
+    QString missing;
+    int exitCode = -1;
+};
+
+// One run of the client in `locale` against a simulator on `port`.
+ClientRun runClient(quint16 port, const QString &locale)
+{
+    ClientRun run;
+    QTemporaryDir dir;
+    const QString runDir = RADAR_RUN_DIR_PATH;
+    if (!dir.isValid() || !QFile::link(runDir + "/mdl", dir.filePath("mdl")) ||
+        !QFile::link(runDir + "/textures", dir.filePath("textures"))) {
+        run.missing = "cannot prepare a run directory";
+        return run;
+    }
+    QFile settings(dir.filePath("clientSettings.xml"));
+    settings.open(QIODevice::WriteOnly);
+    settings.write(QString("<settings><host>127.0.0.1</host><port>%1</port>"
+                           "<timeToLive>%2</timeToLive></settings>\n")
+                       .arg(port)
+                       .arg(timeToLiveSeconds)
+                       .toUtf8());
+    settings.close();
+
+    VirtualDisplay display;
+    if (!display.start()) {
+        run.missing = "the virtual display did not start: " + display.problem;
+        return run;
+    }
+    Process client;
+    QProcessEnvironment env = display.environment();
+    env.insert("LANG", locale);
+    env.insert("LC_ALL", locale);
+    client.p->setProcessEnvironment(env);
+    client.p->setWorkingDirectory(dir.path());
+    QElapsedTimer timer;
+    timer.start();
+    client.p->start(RADARCLIENT_PATH, QStringList());
+    if (!client.p->waitForStarted(startMs)) {
+        run.missing = "radarclient did not start";
+        return run;
+    }
+    // The picture may take a moment under load: look until it is complete.
+    QThread::msleep(firstShotMs);
+    do {
+        run.picture = display.grab();
+        run.missing = missingFromPicture(run.picture);
+        if (run.missing.isEmpty())
+            break;
+        QThread::msleep(shotIntervalMs);
+    } while (timer.elapsed() < lastShotMs && client.p->state() == QProcess::Running);
+
+    if (client.p->waitForFinished(timeToLiveSeconds * 1000 + exitSlackMs) &&
+        client.p->exitStatus() == QProcess::NormalExit)
+        run.exitCode = client.p->exitCode();
+    return run;
+}
+
+TEST(EndToEnd, clientShowsTheSceneAndCornerTargetsInAnyLocale)
+{
+    for (const char *name : {"Xvfb", "matchbox-window-manager", "xprop", "import"})
+        if (!tool(name))
+            GTEST_SKIP() << name << " is not installed";
+
+    Process sim;
+    sim.p->start(RADARSIM_PATH, {"--address", "127.0.0.1", "--port", "0", "--pattern", "corners",
+                                 "--targets", "5"});
+    ASSERT_TRUE(sim.p->waitForStarted(startMs));
+    QElapsedTimer timer;
+    timer.start();
+    while (!sim.p->canReadLine() && timer.elapsed() < startMs)
+        sim.p->waitForReadyRead(100);
+    const QString line = QString::fromLatin1(sim.p->readLine()).trimmed();
+    const quint16 port = quint16(line.section(' ', -1).toUInt());
+    ASSERT_NE(port, 0) << qPrintable(line);
+
+    const ClientRun plain = runClient(port, "C");
+    EXPECT_EQ(plain.missing.toStdString(), "") << "C locale";
+    EXPECT_EQ(plain.exitCode, 0) << "C locale";
+
+    const ClientRun comma = runClient(port, "de_DE.UTF-8");
+    EXPECT_EQ(comma.missing.toStdString(), "") << "de_DE.UTF-8";
+    EXPECT_EQ(comma.exitCode, 0) << "de_DE.UTF-8";
+
+    // Outside the scope, where the sweep turns, nothing moves: the two
+    // pictures must agree there pixel for pixel.
+    ASSERT_FALSE(plain.picture.isNull());
+    ASSERT_FALSE(comma.picture.isNull());
+    QPolygonF scope;
+    constexpr double scopeMargin = 2.7; // the bezel's outer radius and a little
+    for (int deg = 0; deg < 360; deg += 5)
+        scope << project({scopeMargin * std::sin(deg * M_PI / 180), 1.45,
+                          -0.5 - scopeMargin * std::cos(deg * M_PI / 180)});
+    int differing = 0;
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x)
+            if (!scope.containsPoint(QPointF(x, y), Qt::OddEvenFill) &&
+                plain.picture.pixel(x, y) != comma.picture.pixel(x, y))
+                ++differing;
+    EXPECT_EQ(differing, 0);
+    if (HasFailure()) {
+        plain.picture.save(QDir::temp().filePath("e2e-c.png"));
+        comma.picture.save(QDir::temp().filePath("e2e-de.png"));
+        std::printf("pictures saved as e2e-c.png and e2e-de.png in %s\n",
+                    qPrintable(QDir::tempPath()));
+    }
+}
+
+} // namespace
