@@ -21,7 +21,10 @@ namespace glmscan {
 
 inline bool isSpace(unsigned char c)
 {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+    // One test for the six bytes: blank, and tab to carriage return.
+    constexpr std::uint64_t spaces = (1ULL << ' ') | (1ULL << '\t') | (1ULL << '\n') |
+                                     (1ULL << '\v') | (1ULL << '\f') | (1ULL << '\r');
+    return c <= ' ' && ((spaces >> c) & 1) != 0;
 }
 
 inline bool isDigit(unsigned char c)
@@ -79,7 +82,8 @@ inline locale_t cLocale()
 }
 
 // Correctly rounded conversion of an unsigned number text of any length.
-inline float convertSlow(const char *begin, const char *end)
+// The rare paths stay out of line, so that the common one inlines.
+__attribute__((noinline)) inline float convertSlow(const char *begin, const char *end)
 {
     float value = 0.0f;
     const std::from_chars_result result =
@@ -127,7 +131,7 @@ inline bool matchWord(const char *&p, const char *end, const char *word)
     return true;
 }
 
-inline bool scanSpecial(const char *&p, const char *end, float &magnitude)
+__attribute__((noinline)) inline bool scanSpecial(const char *&p, const char *end, float &magnitude)
 {
     if ((*p | 0x20) == 'i') {
         if (!matchWord(p, end, "inf"))
@@ -150,7 +154,7 @@ inline bool isHexDigit(unsigned char c)
 
 // After "0x": hex digits, an optional point and fraction, an optional "p"
 // exponent; start points at the "0".
-inline bool scanHex(const char *&p, const char *start, float &magnitude)
+__attribute__((noinline)) inline bool scanHex(const char *&p, const char *start, float &magnitude)
 {
     bool digits = false;
     bool point = false;
@@ -193,7 +197,7 @@ inline bool scanHex(const char *&p, const char *start, float &magnitude)
 // number), correctly rounded to a float. An exponent marker without digits
 // is consumed and ignored. False when no number follows; value is then
 // unchanged. end is the end of the text (never read past).
-inline bool scanFloat(const char *&p, const char *end, float &value)
+__attribute__((always_inline)) inline bool scanFloat(const char *&p, const char *end, float &value)
 {
     p = skipSpace(p);
     bool negative = false;
