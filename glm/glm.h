@@ -88,12 +88,21 @@ GLuint glmFindMaterial(ObjModel *model, const char *name); // 0 with a message w
 char *glmDirectoryOf(const char *path);                    // caller frees with free()
 GLfloat glmMax(GLfloat a, GLfloat b);
 GLfloat glmAbs(GLfloat f);
-void glmNormalizeVector(GLfloat *v);
+void glmNormalizeVector(GLfloat *v); // a zero-length vector stays as it is
 
 // Reader (reader.cpp): exits with status 1 on unopenable files and bad input.
+// The returned model is safe to use: every index a face carries lies within
+// 1..count of its array (negative indices are resolved against the elements
+// read before the face); an index 0 or beyond, a face with fewer than three
+// corners or a corner missing a number of its form ends the program with a
+// "glmReadOBJ(): ..." message on standard error. Index triples a face form
+// does not carry are 0; normals and uvcoords are null when their count is 0.
+// A CR before a line end is not part of a group, library or material name.
 ObjModel *glmReadOBJ(const char *filename);
 
-// Geometry (geometry.cpp)
+// Geometry (geometry.cpp). A model without vertices or of size 0 is only
+// centred (factor 1, UVs at 0.5); degenerate triangles get zero facet
+// normals, which never join a vertex-normal average.
 GLfloat glmFitToUnitCube(ObjModel *model); // returns the scale applied
 void glmExtent(ObjModel *model, GLfloat *dimensions);
 void glmScaleModel(ObjModel *model, GLfloat scale);
