@@ -101,7 +101,7 @@ void glmNormalizeVector(GLfloat *v); // a zero-length vector stays as it is
 ObjModel *glmReadOBJ(const char *filename);
 
 // Geometry (geometry.cpp). A model without vertices or of size 0 is only
-// centred (factor 1, UVs at 0.5); degenerate triangles get zero facet
+// centred (factor 1; planar UVs 0.5); degenerate triangles get zero facet
 // normals, which never join a vertex-normal average.
 GLfloat glmFitToUnitCube(ObjModel *model); // returns the scale applied
 void glmExtent(ObjModel *model, GLfloat *dimensions);
