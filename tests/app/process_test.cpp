@@ -37,7 +37,13 @@ protected:
 
     void start()
     {
-        client.setProcessEnvironment(display.environment());
+        QProcessEnvironment env = display.environment();
+        // Under the sanitizers the leak report at exit covers the whole
+        // client; libraries must stay mapped for it (see nodlclose.c).
+        env.insert("LD_PRELOAD", NODLCLOSE);
+        const QString asan = env.value("ASAN_OPTIONS");
+        env.insert("ASAN_OPTIONS", (asan.isEmpty() ? "" : asan + ":") + "verify_asan_link_order=0");
+        client.setProcessEnvironment(env);
         client.setWorkingDirectory(work.path());
         client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         client.start(RADARCLIENT, QStringList());

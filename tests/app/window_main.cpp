@@ -1,4 +1,6 @@
 // Widgets need an application object on the suite's display.
+#include "keeplibraries.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -6,5 +8,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    keepLoadedLibrariesMapped();
+    return result;
 }

@@ -14,8 +14,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <limits>
 #include <memory>
+#include <ostream>
+#include <string>
 
 namespace {
 
@@ -209,6 +212,11 @@ struct RunLimit
     int expectedMs; // 0: no timer
 };
 
+void PrintTo(const RunLimit &limit, std::ostream *out)
+{
+    *out << '"' << limit.text << '"';
+}
+
 class TimeToLive : public WindowTest, public ::testing::WithParamInterface<RunLimit>
 {
 };
@@ -238,7 +246,14 @@ INSTANTIATE_TEST_SUITE_P(Window, TimeToLive,
                                            // Beyond an int of milliseconds: the longest.
                                            RunLimit{"2147484", longestMs},
                                            RunLimit{"4294968", longestMs},
-                                           RunLimit{"2147483647", longestMs}));
+                                           RunLimit{"2147483647", longestMs}),
+                         [](const ::testing::TestParamInfo<RunLimit> &info) {
+                             std::string name = std::string("seconds_") + info.param.text;
+                             for (char &c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
 
 TEST_F(WindowTest, timeToLiveClosesTheWindowByItself)
 {
