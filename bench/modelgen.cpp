@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,13 +14,15 @@
 namespace {
 
 // Bump when the generated text changes, so cached files are rewritten.
-constexpr int generatorVersion = 1;
+constexpr int generatorVersion = 2;
 
 constexpr double halfSide = 5.0; // the surface spans [-5, 5] in x and z
 constexpr double waveHeight = 0.6;
 constexpr double waveX = 1.3; // radians per unit
 constexpr double waveZ = 0.9;
-constexpr double roughness = 0.02; // deterministic noise added to the heights
+// Deterministic noise added to the heights, in grid spacings: small enough
+// that neighbouring facets stay well within a 90-degree crease at any size.
+constexpr double roughnessInSpacings = 0.25;
 constexpr std::uint64_t heightSeed = 0x5EED0001;
 constexpr std::uint64_t jitterSeed = 0x5EED0002;
 constexpr std::uint64_t choiceSeed = 0x5EED0003;
@@ -68,7 +71,9 @@ Point gridPoint(const GridShape &shape, std::size_t i, std::size_t j)
     p.z = -halfSide + 2.0 * halfSide * p.v;
     const double sx = std::sin(waveX * p.x), cx = std::cos(waveX * p.x);
     const double sz = std::sin(waveZ * p.z), cz = std::cos(waveZ * p.z);
-    p.y = waveHeight * sx * cz + roughness * noise(heightSeed, j * (shape.quadsX + 1) + i);
+    const double spacing = 2.0 * halfSide / double(std::max(shape.quadsX, shape.quadsY));
+    p.y = waveHeight * sx * cz +
+          roughnessInSpacings * spacing * noise(heightSeed, j * (shape.quadsX + 1) + i);
     const double dydx = waveHeight * waveX * cx * cz;
     const double dydz = -waveHeight * waveZ * sx * sz;
     const double length = std::sqrt(dydx * dydx + 1.0 + dydz * dydz);

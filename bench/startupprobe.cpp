@@ -100,6 +100,14 @@ int main(int argc, char **argv)
     ProbeOptions options;
     if (!parseProbeOptions(argc, argv, options))
         return 2;
+    // The client and the simulator start in other directories.
+    char *absolute = realpath(options.runDir.c_str(), nullptr);
+    if (!absolute) {
+        std::perror(options.runDir.c_str());
+        return 1;
+    }
+    options.runDir = absolute;
+    std::free(absolute);
     FrameWatcher watcher;
     if (!watcher.open())
         return 1;
