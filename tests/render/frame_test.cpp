@@ -2,6 +2,7 @@
 
 #include <GL/glu.h>
 #include <QCoreApplication>
+#include <QLineF>
 
 #include <algorithm>
 #include <cmath>
@@ -151,35 +152,61 @@ TEST_F(Frame, sweepTurnsWithTheAngleAndAFullTurnLooksTheSame)
     EXPECT_LT(stayed, count(atZero, isSweep) / 10);
 }
 
-TEST_F(Frame, sweepTurnsClockwiseSeenFromAbove)
+// The world point (x, z) on the plane at height y seen at an image position.
+QPointF worldOnPlane(const Projection &p, const QPointF &at, double y)
 {
-    // Seen from above with -Z up, the green quadrant's centre moves from
-    // one side of the disc centre to the other as the angle grows by 180;
-    // a small turn moves it the way a turn about -Y does.
+    GLdouble near[3], far[3];
+    const double winY = p.viewport[3] - 1 - at.y();
+    gluUnProject(at.x(), winY, 0.0, p.modelview.data(), p.projection.data(), p.viewport, &near[0],
+                 &near[1], &near[2]);
+    gluUnProject(at.x(), winY, 1.0, p.modelview.data(), p.projection.data(), p.viewport, &far[0],
+                 &far[1], &far[2]);
+    const double s = (y - near[1]) / (far[1] - near[1]);
+    return QPointF(near[0] + s * (far[0] - near[0]), near[2] + s * (far[2] - near[2]));
+}
+
+TEST_F(Frame, sweepTurnsAboutMinusYThroughTheDiscCentre)
+{
     ASSERT_TRUE(showView());
     const Projection p = expectedProjection(viewWidth, viewHeight);
+    const double height = 1.44;
+    const QPointF centre(0.0, -0.5); // x, z
+    // Centre of the lit quadrant on the sweep's plane: each lit pixel's
+    // world point weighted by the world area the pixel covers.
     auto centroid = [&](double angle) {
         LogicTestAccess::setAngle(*logic, angle);
         const QImage image = frame();
-        double sx = 0, sy = 0;
-        int n = 0;
+        QPointF sum;
+        double area = 0;
         for (int y = 0; y < viewHeight; ++y)
             for (int x = 0; x < viewWidth; ++x)
                 if (isSweep(image.pixel(x, y))) {
-                    sx += x;
-                    sy += y;
-                    ++n;
+                    const QPointF w = worldOnPlane(p, QPointF(x, y), height);
+                    const QPointF dx = worldOnPlane(p, QPointF(x + 1, y), height) - w;
+                    const QPointF dy = worldOnPlane(p, QPointF(x, y + 1), height) - w;
+                    const double a = std::abs(dx.x() * dy.y() - dx.y() * dy.x());
+                    sum += w * a;
+                    area += a;
                 }
-        return QPointF(sx / n, sy / n);
+        return sum / area;
     };
-    // Where a world point near the disc edge goes when turned about -Y by
-    // 30 degrees around the disc centre.
-    const double r = 1.0, a = 30.0 * M_PI / 180.0;
-    const QPoint before = project(p, r, 1.44, -0.5);
-    const QPoint after = project(p, r * std::cos(a), 1.44, -0.5 + r * std::sin(a));
-    const QPointF expectedShift = after - before;
-    const QPointF shift = centroid(30.0) - centroid(0.0);
-    EXPECT_GT(QPointF::dotProduct(shift, expectedShift), 0.0);
+
+    // Half a turn puts the lit quadrant opposite itself across the centre.
+    const QPointF start = centroid(0.0);
+    const QPointF opposite = centroid(180.0);
+    const QPointF middle = (start + opposite) / 2.0;
+    EXPECT_NEAR(middle.x(), centre.x(), 0.05);
+    EXPECT_NEAR(middle.y(), centre.y(), 0.05);
+    EXPECT_GT(QLineF(start, centre).length(), 0.5); // a quadrant, off the centre
+
+    // Turned by 40 degrees about -Y (one about +Y by -40 degrees).
+    const double a = -40.0 * M_PI / 180.0;
+    const QPointF r = start - centre;
+    const QPointF wanted = centre + QPointF(r.x() * std::cos(a) + r.y() * std::sin(a),
+                                            -r.x() * std::sin(a) + r.y() * std::cos(a));
+    const QPointF actual = centroid(40.0);
+    EXPECT_LT(QLineF(actual, wanted).length(), 0.1)
+        << actual.x() << ", " << actual.y() << " for " << wanted.x() << ", " << wanted.y();
 }
 
 TEST_F(Frame, leavesBlendLightingAndLightOffWithTheCameraLoaded)
