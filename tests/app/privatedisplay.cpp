@@ -18,7 +18,10 @@ PrivateDisplay::PrivateDisplay()
     server.setStandardErrorFile(QProcess::nullDevice());
     // -displayfd 1: Xvfb picks a free display and prints its number on stdout
     // once it accepts connections.
-    server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x720x24", "-nolisten", "tcp"});
+    // -noreset: otherwise the server resets whenever its last client (such as
+    // a finished xdotool) leaves, and a client connecting meanwhile fails.
+    server.start(
+        xvfb, {"-displayfd", "1", "-screen", "0", "1280x720x24", "-nolisten", "tcp", "-noreset"});
     if (!server.waitForStarted(startTimeoutMs))
         return;
     QByteArray number;

@@ -13,7 +13,7 @@ public:
     static const int startTimeoutMs = 5000;
     static const int toolTimeoutMs = 5000;
 
-    // Starts Xvfb (1280 x 720 x 24, no TCP) on a free display number.
+    // Starts Xvfb (1280 x 720 x 24, no TCP, no reset) on a free display number.
     PrivateDisplay();
     ~PrivateDisplay();
 

@@ -110,12 +110,12 @@ TEST_F(ClientProcess, requestsFlowUntilTimeToLiveEndsTheRun)
     // The limit counts from the connection, made just before it was accepted.
     QElapsedTimer clock;
     clock.start();
-    ASSERT_FALSE(mainWindow().isEmpty());
-    ASSERT_TRUE(server.waitForReceived(5));
-    EXPECT_EQ(server.received(), QByteArray(server.received().size(), '\x02'));
+    // The first tick, due before the limit, always sends a request.
+    ASSERT_TRUE(server.waitForReceived(1));
     expectCleanExit();
+    EXPECT_EQ(server.received(), QByteArray(server.received().size(), '\x02'));
     EXPECT_GE(clock.elapsed(), 1900);
-    EXPECT_LT(clock.elapsed(), 6000);
+    EXPECT_LT(clock.elapsed(), 8000);
 }
 
 TEST_F(ClientProcess, otherKeysAreIgnoredAndEscapeCloses)

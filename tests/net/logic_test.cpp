@@ -21,7 +21,7 @@ public:
 
 namespace {
 
-const int waitMs = 3000;
+const int waitMs = 10000;
 const int quietMs = 100; // how long "nothing more arrives" is watched
 
 class ConnectedLogic : public ::testing::Test

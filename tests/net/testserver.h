@@ -10,7 +10,7 @@
 class TestServer
 {
 public:
-    static const int defaultWaitMs = 3000;
+    static const int defaultWaitMs = 10000;
 
     // Listens on 127.0.0.1 at the given port, or at a free one when 0.
     explicit TestServer(quint16 port = 0);
