@@ -1,4 +1,6 @@
 // One client of the simulator: answers each request byte with one block.
+// Logs one line to standard error when the client connects and one, with
+// the number of blocks sent, when it leaves.
 #pragma once
 
 #include "sim/blockencoder.h"
@@ -26,11 +28,9 @@ public:
     SimConnection(QTcpSocket *socket, TargetSource &source, std::function<double()> clock,
                   QObject *parent = nullptr);
 
-    QString peerName() const { return peer; }
-
 signals:
-    // Emitted once, after the connection has closed; its one log line
-    // follows from `blocksSent`.
+    // Emitted once, after the connection has closed (the client left or was
+    // dropped) and its closing line has been logged.
     void finished(SimConnection *connection);
 
 private slots:
