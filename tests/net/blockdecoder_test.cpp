@@ -225,4 +225,21 @@ TEST(BlockDecoder, shortSizeFieldReadsMissingValuesAsZero)
     EXPECT_TRUE(samePoison(table[1]));
 }
 
+TEST(BlockDecoder, fieldCutByTheBufferedDataReadsAsZeroWhole)
+{
+    Feed feed;
+    BlockDecoder decoder(&feed.device);
+    Target table[1] = {poison};
+    int count = -1;
+    // x arrives whole, y only in part: y and value read as zero, x as sent.
+    QByteArray block = rawBlock(true, 8, 1, {{0.25f, 0.75f, 9}});
+    block.truncate(2 + 2 + 6);
+    feed.append(block);
+    ASSERT_TRUE(decoder.decodeBlock(table, 1, &count));
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(table[0].x, 0.25f);
+    EXPECT_EQ(table[0].y, 0.0f);
+    EXPECT_EQ(table[0].value, 0.0f);
+}
+
 } // namespace
