@@ -19,10 +19,11 @@
 
 namespace {
 
-// Cells are this many epsilons wide: an epsilon box then usually spans one or
-// two cells per axis, and a cell can hold only a few kept vectors because kept
-// vectors are at least epsilon apart in some coordinate.
-const double cellsPerEpsilon = 2.0;
+// Cells are this many epsilons wide: an epsilon box then lies inside one cell
+// per axis three times in four, so most vectors probe a single cell, while a
+// cell still holds few kept vectors on real meshes (kept vectors are at least
+// epsilon apart in some coordinate).
+const double cellsPerEpsilon = 8.0;
 
 // Cell coordinates stay within +-cellLimit, where doubles still resolve
 // fractions of a cell. Coordinates beyond it are "huge": their float spacing
