@@ -1,6 +1,7 @@
 #include "net/logic.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 const int connectTimeoutMs = 1000;
@@ -11,13 +12,28 @@ const char requestByte = 0x02;
 // Beyond this many turns the fold uses fmod instead of stepping, so that a
 // huge angle cannot keep the loop running for ages.
 const double steppedFoldLimitDegrees = 1024 * fullTurnDegrees;
+
+// The decoder needs a whole block buffered before it reads it; its longest
+// wait is, after the size field, the ignored field, a count of 65535 and all
+// its records (a block it consumes rather than stores). A read buffer
+// smaller than that would stall the stream for good.
+const qint64 largestCount = std::numeric_limits<quint16>::max();
+const qint64 longestBlockWaitBytes = BlockDecoder::ignoredFieldBytes +
+                                     BlockDecoder::countFieldBytes +
+                                     largestCount * BlockDecoder::recordBytes;
+static_assert(Logic::readBufferBytes >= longestBlockWaitBytes,
+              "the read buffer must hold any block");
 } // namespace
 
-// Defined here too, so that binding it to a reference (as in std::min) links.
+// Defined here too, so that binding them to a reference (as in std::min) links.
 const int Logic::MaxTargets;
+const qint64 Logic::readBufferBytes;
 
 Logic::Logic()
 {
+    // A server flooding the client with blocks it did not ask for cannot
+    // make it grow without end: what does not fit waits in the kernel.
+    socket.setReadBufferSize(readBufferBytes);
     connect(&socket, SIGNAL(readyRead()), this, SLOT(readData()));
 }
 

@@ -31,6 +31,10 @@ class Logic : public QObject
 
 public:
     static const int MaxTargets = 10000;
+    // The socket buffers at most this many received bytes; more waits in
+    // the kernel. Holds the longest block the decoder can wait for (a count
+    // of 65535 with all its records), so every block can complete.
+    static const qint64 readBufferBytes = 1 << 20;
 
     Logic();
     ~Logic();
