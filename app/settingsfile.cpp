@@ -2,12 +2,42 @@
 
 #include <QFile>
 #include <QTextStream>
+#include <QXmlStreamReader>
 
 namespace {
 const int saveIndent = 4;
 const int floatDigits = 6;
 const int intBase = 10;
+
+// The toolkit's DOM parser descends recursively, a few hundred bytes of
+// stack per level, so a file nested some tens of thousands of levels deep
+// overflows the stack. The stream reader keeps its own stack; a scan with it
+// refuses such a file first, and with it any file that it finds not
+// well-formed. Namespaces are not processed, as in the DOM parse.
+bool isWellFormedAndShallow(const QByteArray &bytes)
+{
+    QXmlStreamReader reader(bytes);
+    reader.setNamespaceProcessing(false);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > SettingsFile::maxNestingDepth)
+                return false;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return !reader.hasError();
+}
 } // namespace
+
+const qint64 SettingsFile::maxFileBytes;
+const int SettingsFile::maxNestingDepth;
 
 SettingsFile::SettingsFile(const QString &fileName)
 {
@@ -16,11 +46,13 @@ SettingsFile::SettingsFile(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw new SettingsError;
-    if (!parsed.setContent(&file, false)) {
-        file.close();
-        throw new SettingsError;
-    }
+    // One byte more than allowed tells a file that is too large, whatever
+    // its kind (a device or a pipe has no size to ask for).
+    const QByteArray bytes = file.read(maxFileBytes + 1);
     file.close();
+    if (bytes.size() > maxFileBytes || !isWellFormedAndShallow(bytes) ||
+        !parsed.setContent(bytes, false))
+        throw new SettingsError;
     doc = parsed;
     this->fileName = fileName;
 }

@@ -15,8 +15,17 @@ class SettingsError
 class SettingsFile
 {
 public:
+    // A settings file holds three short values; anything larger is refused
+    // rather than parsed for seconds into a DOM of gigabytes.
+    static const qint64 maxFileBytes = 1 << 20;
+    // Deeper documents are refused: the toolkit's parser would run out of
+    // stack on them.
+    static const int maxNestingDepth = 256;
+
     // Opens and parses the file. Throws new SettingsError when it cannot be
-    // opened or is not well-formed XML (an empty file included).
+    // opened, is larger than maxFileBytes, is nested deeper than
+    // maxNestingDepth elements or is not well-formed XML (an empty file
+    // included).
     explicit SettingsFile(const QString &fileName);
 
     // The child's text as a base-10 integer / float; the default when the
