@@ -10,6 +10,8 @@
 
 #include <cerrno>
 
+const int FaultServer::acceptedHoldMs;
+
 namespace {
 const int pollMs = 5;        // how soon the thread sees new work
 const int readChunk = 65536; // bytes per read from the client
@@ -123,10 +125,11 @@ void FaultServer::acceptClient()
     if (fd < 0)
         return;
     client = fd;
-    if (onAccept == OnAccept::close)
-        endConnection(Ending::close);
-    else if (onAccept == OnAccept::reset)
-        endConnection(Ending::reset);
+    if (onAccept != OnAccept::keep) {
+        endNotBefore = std::chrono::steady_clock::now() + std::chrono::milliseconds(acceptedHoldMs);
+        std::lock_guard<std::mutex> guard(lock);
+        ending = onAccept == OnAccept::close ? Ending::close : Ending::reset;
+    }
     accepted = true;
 }
 
@@ -139,7 +142,7 @@ void FaultServer::exchange()
         wantWrite = !queue.empty() || flooding;
         requested = queue.empty() ? ending : Ending::none;
     }
-    if (requested != Ending::none) {
+    if (requested != Ending::none && std::chrono::steady_clock::now() >= endNotBefore) {
         endConnection(requested);
         return;
     }

@@ -14,6 +14,7 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -23,12 +24,16 @@ class FaultServer
 public:
     static const int defaultWaitMs = 10000;
 
-    // What happens the moment the client is accepted.
+    // What happens once the client is accepted.
     enum class OnAccept {
         keep,  // hold the connection, read what the client sends
-        close, // close it at once (an orderly FIN)
-        reset  // reset it at once (SO_LINGER 0: an RST, no FIN)
+        close, // close it right away (an orderly FIN)
+        reset  // reset it right away (SO_LINGER 0: an RST, no FIN)
     };
+    // "Right away" is this long after accepting. Within microseconds the
+    // close would race the client's own check that its connection attempt
+    // has completed, and could look to it like a refused connection.
+    static const int acceptedHoldMs = 50;
 
     explicit FaultServer(OnAccept onAccept = OnAccept::keep);
     ~FaultServer();
@@ -75,6 +80,8 @@ private:
     int listener = -1;
     int client = -1; // the server thread's alone
     quint16 boundPort = 0;
+
+    std::chrono::steady_clock::time_point endNotBefore; // the server thread's alone
 
     mutable std::mutex lock; // guards what follows, up to the atomics
     std::deque<QByteArray> queue;

@@ -1,0 +1,309 @@
+// The real radarclient binary against a server that misbehaves, and with
+// hostile settings files, on private X displays: it must end with one
+// "Client error" box and status 0 where the run cannot go on, and otherwise
+// keep drawing, keep its memory bounded and stay responsive to Escape.
+#include "faultserver.h"
+#include "privatedisplay.h"
+#include "serverloss.h"
+#include "wireblocks.h"
+#include "workdir.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+
+namespace {
+
+const int appearMs = 20000; // generous: a loaded machine starts Qt and GL slowly
+const int exitMs = 20000;
+const int quietMs = 300;
+const int tickIntervalMs = 20;
+const qint64 bytesPerKilobyte = 1024;
+const QString errorBoxTitle = "^Client error$";
+
+// Resident memory of a process in bytes, or -1 when it cannot be read.
+qint64 residentBytes(qint64 pid)
+{
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * bytesPerKilobyte;
+    return -1;
+}
+
+class ClientFaults : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.isRunning()) << "Xvfb did not start";
+        ASSERT_TRUE(work.isValid());
+    }
+
+    void TearDown() override
+    {
+        if (client.state() != QProcess::NotRunning) {
+            client.kill();
+            client.waitForFinished(exitMs);
+        }
+    }
+
+    void start(const FaultServer &server)
+    {
+        work.writeSettings(server.port());
+        startInWorkDir();
+    }
+
+    // For a test that measures memory: under AddressSanitizer freed blocks
+    // are held back for a while (to catch their use after free), which
+    // would show as growth; this client does not hold them back.
+    void measureMemory() { memoryMeasured = true; }
+
+    void startInWorkDir()
+    {
+        QProcessEnvironment env = display.environment();
+        // Under the sanitizers the leak report at exit covers the whole
+        // client; libraries must stay mapped for it (see nodlclose.c).
+        env.insert("LD_PRELOAD", NODLCLOSE);
+        const QString asan = env.value("ASAN_OPTIONS");
+        QString options = (asan.isEmpty() ? "" : asan + ":") + "verify_asan_link_order=0";
+        if (memoryMeasured)
+            options += ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
+        env.insert("ASAN_OPTIONS", options);
+        client.setProcessEnvironment(env);
+        client.setWorkingDirectory(work.path());
+        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        client.start(RADARCLIENT, QStringList());
+        ASSERT_TRUE(client.waitForStarted(exitMs));
+    }
+
+    bool exitsWithin(int timeoutMs)
+    {
+        return QTest::qWaitFor([&] { return client.state() == QProcess::NotRunning; }, timeoutMs);
+    }
+
+    void expectCleanExit()
+    {
+        ASSERT_TRUE(exitsWithin(exitMs)) << "the client did not exit";
+        EXPECT_EQ(client.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(client.exitCode(), 0);
+    }
+
+    void dismissTheOneErrorBox()
+    {
+        const QStringList boxes = display.waitForWindowsNamed(errorBoxTitle, appearMs);
+        ASSERT_EQ(boxes.size(), 1) << "expected one \"Client error\" box";
+        QTest::qWait(quietMs);
+        EXPECT_EQ(display.waitForWindowsNamed(errorBoxTitle, 0).size(), 1);
+        ASSERT_TRUE(display.pressKeys(boxes.first(), {"Return"}));
+        expectCleanExit();
+    }
+
+    QString mainWindow()
+    {
+        const QStringList windows = display.waitForWindowsOf(client.processId(), appearMs);
+        return windows.isEmpty() ? QString() : windows.first();
+    }
+
+    // The whole screen's pixels, as the X server holds them.
+    QByteArray screen()
+    {
+        QProcess grab;
+        grab.setProcessEnvironment(display.environment());
+        grab.start("import", {"-window", "root", "-depth", "8", "rgb:-"});
+        if (!grab.waitForFinished(PrivateDisplay::toolTimeoutMs))
+            return {};
+        return grab.readAllStandardOutput();
+    }
+
+    // True when every one of a few screens, taken apart in time, differs
+    // from the one before: the sweep turns, so a drawing client changes it.
+    bool keepsDrawing()
+    {
+        const int shots = 3;
+        const int apartMs = 400;
+        QByteArray previous = screen();
+        for (int i = 1; i < shots; ++i) {
+            QTest::qWait(apartMs);
+            const QByteArray next = screen();
+            if (previous.isEmpty() || next == previous)
+                return false;
+            previous = next;
+        }
+        return true;
+    }
+
+    void pressEscapeAndExpectCleanExit(const QString &window)
+    {
+        ASSERT_TRUE(display.pressKeys(window, {"Escape"}));
+        expectCleanExit();
+    }
+
+    PrivateDisplay display;
+    WorkDir work;
+    QProcess client;
+    bool memoryMeasured = false;
+};
+
+class ClientServerLoss : public ClientFaults, public ::testing::WithParamInterface<ServerLoss>
+{
+};
+
+TEST_P(ClientServerLoss, showsOneLostConnectionBoxThenExitsZero)
+{
+    FaultServer server(GetParam().onAccept);
+    ASSERT_TRUE(server.isListening());
+    start(server);
+    ASSERT_TRUE(server.waitForClient(appearMs));
+    if (GetParam().afterFirstRequest) {
+        ASSERT_TRUE(server.waitForReceived(1, appearMs));
+        GetParam().afterFirstRequest(server);
+    }
+    dismissTheOneErrorBox();
+}
+
+INSTANTIATE_TEST_SUITE_P(Client, ClientServerLoss, ::testing::ValuesIn(serverLosses()),
+                         [](const ::testing::TestParamInfo<ServerLoss> &info) {
+                             return info.param.name;
+                         });
+
+TEST_F(ClientFaults, silentServerGetsAtMostOneRequestPerTickWhileTheClientDrawsOn)
+{
+    FaultServer server;
+    measureMemory();
+    start(server);
+    ASSERT_TRUE(server.waitForClient(appearMs));
+    const QString window = mainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    ASSERT_TRUE(server.waitForReceived(1, appearMs));
+    // The first frames set up the GL driver's own memory.
+    const int warmUpMs = 2000;
+    QTest::qWait(warmUpMs);
+
+    const int watchMs = 3000;
+    QElapsedTimer clock;
+    clock.start();
+    const int requestsBefore = server.receivedCount();
+    const qint64 memoryBefore = residentBytes(client.processId());
+    EXPECT_TRUE(keepsDrawing()) << "the screen stopped changing";
+    QTest::qWait(qMax<qint64>(0, watchMs - clock.elapsed()));
+    const int requests = server.receivedCount() - requestsBefore;
+    const qint64 memoryAfter = residentBytes(client.processId());
+
+    EXPECT_GT(requests, 0) << "the client stopped asking";
+    EXPECT_LE(requests, clock.elapsed() / tickIntervalMs + 1);
+    // Nothing arrives, so nothing may pile up: allocator noise, but not a
+    // megabyte.
+    const qint64 allowedGrowth = 1 << 20;
+    std::printf("silent server: %d requests in %lld ms, resident memory %lld -> %lld KiB\n",
+                requests, clock.elapsed(), memoryBefore / bytesPerKilobyte,
+                memoryAfter / bytesPerKilobyte);
+    EXPECT_LT(memoryAfter - memoryBefore, allowedGrowth)
+        << "from " << memoryBefore << " to " << memoryAfter << " bytes";
+    pressEscapeAndExpectCleanExit(window);
+    EXPECT_EQ(server.received().count('\x02'), server.receivedCount());
+}
+
+QByteArray garbage()
+{
+    std::mt19937 random(1207);
+    std::uniform_int_distribution<int> byte(0, 255);
+    QByteArray noise(1 << 20, '\0');
+    for (char &c : noise)
+        c = char(byte(random));
+    const int largestCount = 0xFFFF;
+    return rawBlock(true, 2, 6553, {}) + rawBlock(false, 0xFFFF, 3, distinctRecords(3)) + noise +
+           rawBlock(false, 0xFFFF, largestCount, distinctRecords(largestCount));
+}
+
+TEST_F(ClientFaults, garbageAndLyingSizeFieldsLeaveTheClientRunning)
+{
+    FaultServer server;
+    start(server);
+    ASSERT_TRUE(server.waitForClient(appearMs));
+    const QString window = mainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    server.send(firstBlock(distinctRecords(5)) + garbage());
+    ASSERT_TRUE(server.waitForSent(appearMs));
+    const int requestsBefore = server.receivedCount();
+    EXPECT_TRUE(keepsDrawing()) << "the screen stopped changing";
+    EXPECT_TRUE(server.waitForReceived(requestsBefore + 3, appearMs))
+        << "the client stopped asking";
+    ASSERT_EQ(client.state(), QProcess::Running);
+    pressEscapeAndExpectCleanExit(window);
+}
+
+TEST_F(ClientFaults, floodOfUnaskedBlocksKeepsMemoryBoundedAndEscapeWorks)
+{
+    FaultServer server;
+    measureMemory();
+    start(server);
+    ASSERT_TRUE(server.waitForClient(appearMs));
+    const QString window = mainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    ASSERT_TRUE(server.waitForReceived(1, appearMs));
+    // Settled: the view is up and has drawn.
+    QTest::qWait(quietMs);
+    const qint64 memoryBefore = residentBytes(client.processId());
+
+    const QVector<WireRecord> records = distinctRecords(6553);
+    server.send(firstBlock(records));
+    server.startFlood(laterBlock(records));
+    // Tens of megabytes go out, or as much as the client takes in the time.
+    const qint64 floodTarget = 40 << 20;
+    const int floodMs = 10000;
+    static_cast<void>(QTest::qWaitFor([&] { return server.floodBytes() >= floodTarget; }, floodMs));
+    const qint64 memoryDuring = residentBytes(client.processId());
+    EXPECT_GT(server.floodBytes(), 4 * (1 << 20)) << "the client hardly took anything in";
+
+    // The socket holds at most a megabyte; the rest is noise of a client
+    // that keeps drawing. Without a bound this grows with the flood.
+    const qint64 allowedGrowth = 8 << 20;
+    std::printf("flood of %lld bytes: resident memory %lld -> %lld KiB\n", server.floodBytes(),
+                memoryBefore / bytesPerKilobyte, memoryDuring / bytesPerKilobyte);
+    EXPECT_LT(memoryDuring - memoryBefore, allowedGrowth)
+        << "from " << memoryBefore << " to " << memoryDuring << " bytes after a flood of "
+        << server.floodBytes();
+    // Escape goes through while the flood goes on.
+    pressEscapeAndExpectCleanExit(window);
+    server.stopFlood();
+}
+
+TEST_F(ClientFaults, settingsNestedTooDeeplyShowTheLoadBoxThenExitZero)
+{
+    // Deep enough to overflow the stack of the toolkit's recursive parser.
+    const int depth = 100000;
+    work.writeSettings("<s><port>1</port><x>" + QByteArray("<a>").repeated(depth) +
+                       QByteArray("</a>").repeated(depth) + "</x></s>");
+    startInWorkDir();
+    dismissTheOneErrorBox();
+}
+
+TEST_F(ClientFaults, settingsInUtf16WithAMarkAreReadAndTheClientConnects)
+{
+    FaultServer server;
+    const QString settings = QString("<?xml version=\"1.0\" encoding=\"UTF-16\"?><s><host>127.0.0."
+                                     "1</host><port>%1</port></s>")
+                                 .arg(server.port());
+    QByteArray bytes("\xff\xfe"); // little-endian
+    for (const QChar c : settings) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    work.writeSettings(bytes);
+    startInWorkDir();
+    ASSERT_TRUE(server.waitForClient(appearMs));
+    const QString window = mainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    pressEscapeAndExpectCleanExit(window);
+}
+
+} // namespace
