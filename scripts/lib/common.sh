@@ -12,6 +12,7 @@ RADAR_PACKAGES=(
     libgtest-dev libgmock-dev
     xvfb xauth x11-utils xdotool matchbox-window-manager imagemagick
     locales desktop-file-utils man-db dpkg-dev file
+    clang libclang-rt-14-dev
 )
 
 log() { printf '==> %s\n' "$*" >&2; }
