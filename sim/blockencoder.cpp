@@ -29,19 +29,23 @@ void putF32(char *&out, float f)
 
 QByteArray BlockEncoder::nextBlock(const QVector<SimTarget> &targets)
 {
-    const int count = std::min(int(targets.size()), maxRecordsPerBlock);
+    static const SimTarget filler{0.5f, 0.5f, 0};
+    const int count = overcount > 0 ? overcount : std::min(int(targets.size()), maxRecordsPerBlock);
     const bool first = blocks == 0;
     const int header = first ? firstHeaderBytes : laterHeaderBytes;
     const int body = header + recordBytes * count;
 
     QByteArray block(int(sizeof(quint16)) + body, Qt::Uninitialized);
     char *out = block.data();
-    putU16(out, quint16(body));
+    putU16(out, quint16(body)); // only an overcount needs the wrap
     if (!first)
         putU16(out, quint16(blocks));
     putU16(out, quint16(count));
+    const int available = int(targets.size());
     for (int i = 0; i < count; ++i) {
-        const SimTarget &t = targets[i];
+        const SimTarget &t = i < available   ? targets[i]
+                             : available > 0 ? targets[i % available]
+                                             : filler;
         putF32(out, t.x);
         putF32(out, t.y);
         putU16(out, t.value);

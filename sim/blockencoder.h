@@ -9,6 +9,11 @@
 //
 // The block number is the block's 0-based position on its connection (so the
 // second block carries 1), wrapping after 65535; the client ignores it.
+//
+// An encoder made with an overcount (a fault for tests) breaks the format on
+// purpose: every block claims that many records and carries all of them,
+// repeating the frame's targets (or records at (0.5, 0.5) with value 0 when
+// the frame is empty); its size field keeps the low 16 bits of the true size.
 #pragma once
 
 #include "sim/simtarget.h"
@@ -25,13 +30,17 @@ public:
     // The 16-bit size field of a later block holds at most 4 + 10 * 6553.
     static constexpr int maxRecordsPerBlock = (0xffff - laterHeaderBytes) / recordBytes;
 
+    // overcount: 0 for well-formed blocks, else the count every block claims.
+    explicit BlockEncoder(int overcount = 0) : overcount(overcount) {}
+
     // The next block of this connection. Targets beyond maxRecordsPerBlock
-    // are left out, so the block stays well-formed.
+    // are left out, so the block stays well-formed (without an overcount).
     QByteArray nextBlock(const QVector<SimTarget> &targets);
 
     // Number of blocks encoded so far.
     quint32 blocksEncoded() const { return blocks; }
 
 private:
+    int overcount;
     quint32 blocks = 0;
 };

@@ -1,16 +1,82 @@
 // radarsim: the target simulator server for radarclient.
 #include "sim/patterns.h"
+#include "sim/recordingfile.h"
+#include "sim/recordproxy.h"
+#include "sim/replay.h"
+#include "sim/scenariosource.h"
 #include "sim/signalwatcher.h"
 #include "sim/simoptions.h"
 #include "sim/simserver.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
-constexpr int exitListenFailed = 1;
-constexpr int exitInvalidOptions = 2;
+
+constexpr int exitCannotServe = 1;
+constexpr int exitInvalidInput = 2;
+
+int fail(int status, const QString &message)
+{
+    std::fprintf(stderr, "radarsim: %s\n", qPrintable(message));
+    return status;
+}
+
+std::unique_ptr<TargetSource> loadScenario(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = path + ": cannot read it: " + file.errorString();
+        return nullptr;
+    }
+    // One byte over the limit is enough for the parser to refuse the file.
+    ScenarioParse parsed = parseScenario(file.read(Scenario::maxFileBytes + 1), path);
+    if (!parsed.scenario) {
+        *error = parsed.error;
+        return nullptr;
+    }
+    return std::make_unique<ScenarioSource>(std::move(*parsed.scenario));
+}
+
+std::shared_ptr<const RecordingFile> loadRecording(const QString &path, bool loop, QString *error)
+{
+    auto recording = std::make_shared<RecordingFile>();
+    if (!recording->load(path)) {
+        *error = recording->error();
+        return nullptr;
+    }
+    const int minimum = loop ? 2 : 1;
+    if (recording->blocks().size() < minimum) {
+        *error = QString("%1: holds %2 block(s); %3 needs at least %4")
+                     .arg(path)
+                     .arg(recording->blocks().size())
+                     .arg(loop ? "a looping replay" : "a replay")
+                     .arg(minimum);
+        return nullptr;
+    }
+    return recording;
+}
+
+// Listens, tells scripts the port and runs until a signal.
+template <typename Server>
+int serve(Server &server, const SimOptions &options, QCoreApplication &app)
+{
+    if (!server.listen(options.address, options.port))
+        return fail(
+            exitCannotServe,
+            QString("cannot listen on port %1: %2").arg(options.port).arg(server.errorString()));
+    // Scripts and tests read the port from this line.
+    std::printf("radarsim: listening on port %u\n", unsigned(server.port()));
+    std::fflush(stdout);
+    const int status = app.exec();
+    std::fprintf(stderr, "radarsim: stopped with %d client(s) connected\n",
+                 server.connectionCount());
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -23,10 +89,8 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(parsed.text), stdout);
         return 0;
     }
-    if (parsed.status == SimOptionsResult::Invalid) {
-        std::fprintf(stderr, "radarsim: %s\n", qPrintable(parsed.text));
-        return exitInvalidOptions;
-    }
+    if (parsed.status == SimOptionsResult::Invalid)
+        return fail(exitInvalidInput, parsed.text);
     const SimOptions &options = parsed.options;
 
     SignalWatcher signalWatcher;
@@ -35,19 +99,41 @@ int main(int argc, char *argv[])
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app,
                      &QCoreApplication::quit);
 
-    const auto source = makePatternSource(options.pattern, options.targets, options.seed);
-    SimServer server(*source);
-    if (!server.listen(options.address, options.port)) {
-        std::fprintf(stderr, "radarsim: cannot listen on port %u: %s\n", unsigned(options.port),
-                     qPrintable(server.errorString()));
-        return exitListenFailed;
+    QString error;
+    switch (options.mode) {
+    case SimOptions::Mode::Pattern: {
+        const auto source = makePatternSource(options.pattern, options.targets, options.seed);
+        SimServer server(*source, options.faults);
+        return serve(server, options, app);
     }
-    // Scripts and tests read the port from this line.
-    std::printf("radarsim: listening on port %u\n", unsigned(server.port()));
-    std::fflush(stdout);
-
-    const int status = app.exec();
-    std::fprintf(stderr, "radarsim: stopped with %d client(s) connected\n",
-                 server.connectionCount());
-    return status;
+    case SimOptions::Mode::Scenario: {
+        const auto source = loadScenario(options.file, &error);
+        if (!source)
+            return fail(exitInvalidInput, error);
+        SimServer server(*source, options.faults);
+        return serve(server, options, app);
+    }
+    case SimOptions::Mode::Replay: {
+        const auto recording = loadRecording(options.file, options.loop, &error);
+        if (!recording)
+            return fail(exitInvalidInput, error);
+        SimServer server(
+            [recording, loop = options.loop] {
+                return std::make_unique<ReplayReplies>(recording, loop);
+            },
+            options.faults);
+        return serve(server, options, app);
+    }
+    case SimOptions::Mode::Record: {
+        RecordingWriter writer;
+        if (!writer.open(options.file))
+            return fail(exitCannotServe, writer.error());
+        RecordProxy proxy(options.upstreamHost, options.upstreamPort, writer);
+        const int status = serve(proxy, options, app);
+        std::fprintf(stderr, "radarsim: recorded %lld block(s) into %s\n",
+                     static_cast<long long>(writer.blocksWritten()), qPrintable(writer.path()));
+        return status;
+    }
+    }
+    return exitInvalidInput;
 }

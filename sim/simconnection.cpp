@@ -1,14 +1,19 @@
 #include "sim/simconnection.h"
 
-#include "sim/targetsource.h"
+#include "sim/replysource.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 namespace {
+
+// A client that stops reading cannot keep a closing connection open.
+constexpr int closeGraceMs = 5000;
 
 QString describePeer(const QTcpSocket *socket)
 {
@@ -26,34 +31,141 @@ void logLine(const QString &line)
 
 } // namespace
 
-SimConnection::SimConnection(QTcpSocket *socket, TargetSource &source,
-                             std::function<double()> clock, QObject *parent)
-    : QObject(parent), socket(socket), source(source), clock(std::move(clock)),
-      peer(describePeer(socket))
+SimConnection::SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> replies,
+                             const FaultPlan &faults, QObject *parent)
+    : QObject(parent), socket(socket), replies(std::move(replies)), faults(faults),
+      timer(new QTimer(this)), peer(describePeer(socket))
 {
+    age.start();
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, &SimConnection::resume);
     socket->setParent(this);
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(socket, &QTcpSocket::readyRead, this, &SimConnection::readRequests);
     connect(socket, &QTcpSocket::disconnected, this, &SimConnection::closed);
     logLine("client " + peer + " connected");
+    if (faults.dropAfter == 0) {
+        // Not from the constructor: nobody listens to finished() yet.
+        QTimer::singleShot(0, this,
+                           [this] { hangUp("dropping the connection at once (--fault drop:0)"); });
+        return;
+    }
     // Bytes may have arrived before the signal was connected.
     if (socket->bytesAvailable() > 0)
         readRequests();
 }
 
+SimConnection::~SimConnection() = default;
+
 void SimConnection::readRequests()
 {
     const QByteArray bytes = socket->readAll();
-    const int requests = int(std::count(bytes.begin(), bytes.end(), requestByte));
-    for (int i = 0; i < requests && !done; ++i) {
+    if (closing || done)
+        return;
+    unanswered += std::count(bytes.begin(), bytes.end(), requestByte);
+    serve();
+}
+
+void SimConnection::serve()
+{
+    while (!done && !closing && outgoing.isEmpty() && unanswered > 0) {
         if (socket->bytesToWrite() > maxPendingBytes) {
             logLine("client " + peer + " does not read its blocks; dropping it");
             socket->abort();
             closed();
             return;
         }
-        socket->write(encoder.nextBlock(source.targetsAt(clock())));
+        std::optional<Reply> reply = replies->nextReply();
+        if (!reply) {
+            hangUp(QString("no more blocks to send after %1; closing").arg(blocksSent));
+            return;
+        }
+        --unanswered;
+        outgoing = std::move(reply->block);
+        if (faults.sizeDelta != 0)
+            applySizeDelta(outgoing, faults.sizeDelta);
+        written = 0;
+        const qint64 waitMs = reply->dueMs - age.elapsed();
+        if (waitMs > 0) {
+            timer->start(int(std::min<qint64>(waitMs, INT_MAX)));
+            return;
+        }
+        if (!writePieces())
+            return;
     }
+}
+
+void SimConnection::resume()
+{
+    if (done)
+        return;
+    if (closing) {
+        logLine("client " + peer + " does not take its last blocks; dropping it");
+        socket->abort();
+        closed();
+        return;
+    }
+    if (!outgoing.isEmpty() && writePieces())
+        serve();
+}
+
+// Writes the block until a pause or its end; true when all of it is written.
+bool SimConnection::writePieces()
+{
+    while (written < outgoing.size()) {
+        const int end = pieceEnd();
+        socket->write(outgoing.constData() + written, end - written);
+        written = end;
+        if (written == outgoing.size())
+            break;
+        // Each piece its own write, so that it leaves as its own segment.
+        socket->flush();
+        if (const int pauseMs = pauseAfter(end); pauseMs > 0) {
+            timer->start(pauseMs);
+            return false;
+        }
+    }
+    outgoing.clear();
+    blockSent();
+    return !closing;
+}
+
+int SimConnection::pieceEnd() const
+{
+    const int half = outgoing.size() / 2;
+    if (faults.splitGapMs)
+        return written + 1;
+    if (faults.delayMs && written < half)
+        return half;
+    return int(outgoing.size());
+}
+
+int SimConnection::pauseAfter(int end) const
+{
+    if (faults.delayMs && end == outgoing.size() / 2)
+        return *faults.delayMs;
+    return faults.splitGapMs.value_or(0);
+}
+
+void SimConnection::blockSent()
+{
+    ++blocksSent;
+    if (faults.dropAfter && blocksSent >= *faults.dropAfter)
+        hangUp(QString("dropping the connection after %1 blocks (--fault drop)").arg(blocksSent));
+}
+
+void SimConnection::hangUp(const QString &why)
+{
+    if (closing || done)
+        return;
+    closing = true;
+    timer->stop();
+    logLine("client " + peer + ": " + why);
+    // Sends what is queued, then closes; disconnected() brings closed().
+    socket->disconnectFromHost();
+    if (!done)
+        timer->start(closeGraceMs);
 }
 
 void SimConnection::closed()
@@ -61,6 +173,7 @@ void SimConnection::closed()
     if (done)
         return;
     done = true;
-    logLine(QString("client %1 closed after %2 blocks").arg(peer).arg(encoder.blocksEncoded()));
+    timer->stop();
+    logLine(QString("client %1 closed after %2 blocks").arg(peer).arg(blocksSent));
     emit finished(this);
 }

@@ -1,17 +1,29 @@
-// One client of the simulator: answers each request byte with one block.
-// Logs one line to standard error when the client connects and one, with
-// the number of blocks sent, when it leaves.
+// One client of the simulator: answers each request byte with one block from
+// its reply source, in order, never before the block's due time. While a
+// block is on its way, further requests wait their turn.
+//
+// Faults (see faults.h) shape how the blocks are written: split and delay
+// pause inside a block, drop closes the connection after N blocks, badsize
+// changes every size field. When the reply source runs out, the connection
+// is closed once the blocks sent so far are out.
+//
+// Logs one line to standard error when the client connects, one when the
+// connection is closed on purpose, and one, with the number of blocks sent,
+// when it ends.
 #pragma once
 
-#include "sim/blockencoder.h"
+#include "sim/faults.h"
 
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
-#include <functional>
+#include <memory>
 
 class QTcpSocket;
-class TargetSource;
+class QTimer;
+class ReplySource;
 
 class SimConnection : public QObject
 {
@@ -23,10 +35,11 @@ public:
     // grow without end; past this many unsent bytes it is dropped.
     static constexpr qint64 maxPendingBytes = 16 * 1024 * 1024;
 
-    // Takes ownership of `socket` (connected). `source` and `clock` (seconds
-    // since the simulator started) must outlive the connection.
-    SimConnection(QTcpSocket *socket, TargetSource &source, std::function<double()> clock,
-                  QObject *parent = nullptr);
+    // Takes ownership of `socket` (connected) and `replies`. The connection's
+    // clock, which due times count from, starts now.
+    SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> replies,
+                  const FaultPlan &faults = {}, QObject *parent = nullptr);
+    ~SimConnection() override;
 
 signals:
     // Emitted once, after the connection has closed (the client left or was
@@ -36,12 +49,26 @@ signals:
 private slots:
     void readRequests();
     void closed();
+    void resume();
 
 private:
+    void serve();
+    bool writePieces();
+    int pieceEnd() const;
+    int pauseAfter(int end) const;
+    void blockSent();
+    void hangUp(const QString &why);
+
     QTcpSocket *socket;
-    TargetSource &source;
-    std::function<double()> clock;
-    BlockEncoder encoder;
+    std::unique_ptr<ReplySource> replies;
+    FaultPlan faults;
+    QTimer *timer; // a due time or a pause inside a block
+    QElapsedTimer age;
     QString peer;
+    qint64 unanswered = 0; // requests waiting for their block
+    QByteArray outgoing;   // the block on its way; empty when idle
+    int written = 0;       // bytes of `outgoing` handed to the socket
+    qint64 blocksSent = 0;
+    bool closing = false; // hung up on purpose, waiting for the close
     bool done = false;
 };

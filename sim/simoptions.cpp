@@ -11,24 +11,61 @@ const char *const description =
     "block of targets (the first block of a connection in the first layout, every\n"
     "later one with a running block number) and ignores all other bytes.\n"
     "\n"
+    "Where the blocks come from, one of:\n"
+    "  --pattern NAME   a built-in pattern (the default: walk)\n"
+    "  --scenario FILE  targets on the legs of a scenario file\n"
+    "  --replay FILE    the blocks of a recording, with their recorded timing\n"
+    "  --record FILE    a real server: each client is forwarded to --upstream\n"
+    "                   HOST:PORT and the first client's reply blocks are\n"
+    "                   recorded into FILE with their arrival times\n"
+    "\n"
     "Patterns:\n"
     "  walk     people strolling smoothly through the unit square (set by --seed)\n"
     "  grid     fixed targets on a square grid filling the unit square\n"
     "  corners  fixed targets at (0,0), (1,0), (0,1), (1,1) and (0.5,0.5); more\n"
     "           targets repeat these five positions\n"
     "\n"
+    "A replay answers a connection's k-th request with the k-th recorded block,\n"
+    "never before the block's recorded time after the connection was accepted.\n"
+    "When the recording runs out the connection is closed, unless --loop goes on\n"
+    "with the second block (the first one's layout comes once per connection).\n"
+    "\n"
+    "Faults (--fault MODE, may be repeated with different modes; not with\n"
+    "--record, and no overcount with --replay):\n"
+    "%1"
+    "\n"
     "A block's 16-bit size field limits it to 6553 records, so --targets accepts\n"
     "0 to 6553 although the client's table holds 10000.\n"
     "\n"
-    "Exit codes: 0 after SIGINT or SIGTERM, 1 when the port cannot be opened,\n"
-    "2 for invalid options.";
+    "Exit codes: 0 after SIGINT or SIGTERM, 1 when the port cannot be opened or\n"
+    "the recording cannot be written, 2 for invalid options or an unreadable or\n"
+    "invalid scenario or recording.";
 
 } // namespace
+
+bool parseHostPort(const QString &text, QString *host, quint16 *port)
+{
+    const int colon = text.lastIndexOf(':');
+    if (colon <= 0)
+        return false;
+    QString name = text.left(colon);
+    if (name.startsWith('[') && name.endsWith(']'))
+        name = name.mid(1, name.size() - 2);
+    else if (name.contains(':'))
+        return false; // an IPv6 address needs its brackets
+    bool ok = false;
+    const uint number = text.mid(colon + 1).toUInt(&ok, 10);
+    if (name.isEmpty() || !ok || number == 0 || number > 0xffff)
+        return false;
+    *host = name;
+    *port = quint16(number);
+    return true;
+}
 
 SimOptionsResult parseSimOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(description));
+    parser.setApplicationDescription(QString::fromLatin1(description).arg(faultModesHelp()));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption portOption(
         "port",
@@ -48,9 +85,21 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     const QCommandLineOption patternOption(
         "pattern", QString("Target pattern: %1 (default walk).").arg(patternNames().join('|')),
         "name", "walk");
-    parser.addOptions({portOption, addressOption, targetsOption, seedOption, patternOption});
+    const QCommandLineOption scenarioOption("scenario", "Serve the targets of a scenario file.",
+                                            "file");
+    const QCommandLineOption replayOption("replay", "Serve the blocks of a recording.", "file");
+    const QCommandLineOption loopOption("loop", "Replay the recording for ever.");
+    const QCommandLineOption recordOption(
+        "record", "Record the first client's blocks from --upstream into a file.", "file");
+    const QCommandLineOption upstreamOption("upstream", "The real server to record, HOST:PORT.",
+                                            "host:port");
+    const QCommandLineOption faultOption("fault", "Misbehave on purpose (modes above).", "mode");
+    parser.addOptions({portOption, addressOption, targetsOption, seedOption, patternOption,
+                       scenarioOption, replayOption, loopOption, recordOption, upstreamOption,
+                       faultOption});
 
     SimOptionsResult result;
+    SimOptions &options = result.options;
     auto invalid = [&result](const QString &message) {
         result.status = SimOptionsResult::Invalid;
         result.text = message;
@@ -72,15 +121,59 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     if (!ok || port > 0xffff)
         return invalid("--port must be a number from 0 to 65535, not \"" +
                        parser.value(portOption) + "\"");
-    result.options.port = quint16(port);
+    options.port = quint16(port);
 
     if (parser.isSet(addressOption)) {
         QHostAddress address;
         if (!address.setAddress(parser.value(addressOption)))
             return invalid("--address must be an IP address, not \"" + parser.value(addressOption) +
                            "\"");
-        result.options.address = address;
+        options.address = address;
     }
+
+    // The source: at most one of the three files, the pattern otherwise.
+    QStringList sources;
+    for (const QCommandLineOption *o : {&scenarioOption, &replayOption, &recordOption})
+        if (parser.isSet(*o))
+            sources << "--" + o->names().first();
+    if (sources.size() > 1)
+        return invalid(sources.join(" and ") + " cannot be combined: give one source of blocks");
+    if (parser.isSet(scenarioOption)) {
+        options.mode = SimOptions::Mode::Scenario;
+        options.file = parser.value(scenarioOption);
+    } else if (parser.isSet(replayOption)) {
+        options.mode = SimOptions::Mode::Replay;
+        options.file = parser.value(replayOption);
+    } else if (parser.isSet(recordOption)) {
+        options.mode = SimOptions::Mode::Record;
+        options.file = parser.value(recordOption);
+    }
+    if (options.mode != SimOptions::Mode::Pattern && options.file.isEmpty())
+        return invalid(sources.first() + " needs a file name");
+    if (options.mode != SimOptions::Mode::Pattern)
+        for (const QCommandLineOption *o : {&targetsOption, &seedOption, &patternOption})
+            if (parser.isSet(*o))
+                return invalid("--" + o->names().first() + " belongs to the patterns; " +
+                               sources.first() + " brings its own targets");
+
+    if (parser.isSet(loopOption) && options.mode != SimOptions::Mode::Replay)
+        return invalid("--loop goes with --replay (a scenario loops with its own \"loop\" line)");
+    options.loop = parser.isSet(loopOption);
+
+    if (parser.isSet(upstreamOption) != (options.mode == SimOptions::Mode::Record))
+        return invalid("--record and --upstream HOST:PORT go together");
+    if (parser.isSet(upstreamOption) &&
+        !parseHostPort(parser.value(upstreamOption), &options.upstreamHost, &options.upstreamPort))
+        return invalid("--upstream must be HOST:PORT with a port from 1 to 65535, not \"" +
+                       parser.value(upstreamOption) + "\"");
+
+    for (const QString &fault : parser.values(faultOption))
+        if (const QString error = addFault(options.faults, fault); !error.isEmpty())
+            return invalid(error);
+    if (options.faults.any() && options.mode == SimOptions::Mode::Record)
+        return invalid("--fault does not go with --record: the recorder forwards bytes unchanged");
+    if (options.faults.overcount != 0 && options.mode == SimOptions::Mode::Replay)
+        return invalid("--fault overcount needs targets to encode; a replay sends recorded bytes");
 
     const int targets = parser.value(targetsOption).toInt(&ok, 10);
     if (!ok || targets < 0 || targets > BlockEncoder::maxRecordsPerBlock)
@@ -88,9 +181,9 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
                                "field holds at most %1 records), not \"%2\"")
                            .arg(BlockEncoder::maxRecordsPerBlock)
                            .arg(parser.value(targetsOption)));
-    result.options.targets = targets;
+    options.targets = targets;
 
-    result.options.seed = parser.value(seedOption).toULongLong(&ok, 10);
+    options.seed = parser.value(seedOption).toULongLong(&ok, 10);
     if (!ok)
         return invalid("--seed must be a non-negative number, not \"" + parser.value(seedOption) +
                        "\"");
@@ -99,6 +192,6 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     if (!pattern)
         return invalid("--pattern must be one of " + patternNames().join(", ") + ", not \"" +
                        parser.value(patternOption) + "\"");
-    result.options.pattern = *pattern;
+    options.pattern = *pattern;
     return result;
 }

@@ -1,6 +1,7 @@
 // radarsim's command line.
 #pragma once
 
+#include "sim/faults.h"
 #include "sim/patterns.h"
 
 #include <QHostAddress>
@@ -13,11 +14,20 @@ struct SimOptions
     static constexpr int defaultTargets = 5;
     static constexpr quint64 defaultSeed = 1;
 
+    // Where the blocks come from.
+    enum class Mode { Pattern, Scenario, Replay, Record };
+
     QHostAddress address = QHostAddress::Any; // where to listen
     quint16 port = defaultPort;               // 0: any free port
-    int targets = defaultTargets;             // 0 to BlockEncoder::maxRecordsPerBlock
-    quint64 seed = defaultSeed;
+    Mode mode = Mode::Pattern;
+    int targets = defaultTargets; // Pattern: 0 to BlockEncoder::maxRecordsPerBlock
+    quint64 seed = defaultSeed;   // Pattern
     Pattern pattern = Pattern::Walk;
+    QString file;         // Scenario: the scenario; Replay: the recording read; Record: written
+    bool loop = false;    // Replay
+    QString upstreamHost; // Record
+    quint16 upstreamPort = 0;
+    FaultPlan faults; // never with Record; no overcount with Replay
 };
 
 struct SimOptionsResult
@@ -29,6 +39,10 @@ struct SimOptionsResult
     QString text;       // the help text for ShowHelp, one error line for Invalid
 };
 
-// Parses the full argument list (program name first). Never exits and never
-// prints; the caller reports and chooses the exit code.
+// Parses the full argument list (program name first). Never exits, never
+// prints and reads no files; the caller reports and chooses the exit code.
 SimOptionsResult parseSimOptions(const QStringList &arguments);
+
+// Splits "HOST:PORT" ("[v6 address]:PORT" for IPv6) with a port of 1 to
+// 65535. False when it is not of that form.
+bool parseHostPort(const QString &text, QString *host, quint16 *port);

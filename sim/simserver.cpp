@@ -1,5 +1,6 @@
 #include "sim/simserver.h"
 
+#include "sim/replysource.h"
 #include "sim/simconnection.h"
 
 #include <QTcpServer>
@@ -9,8 +10,18 @@ namespace {
 constexpr double msPerSecond = 1000.0;
 }
 
-SimServer::SimServer(TargetSource &source, QObject *parent)
-    : QObject(parent), source(source), server(new QTcpServer(this))
+SimServer::SimServer(TargetSource &source, const FaultPlan &faults, QObject *parent)
+    : SimServer(ReplyFactory{}, faults, parent)
+{
+    makeReplies = [this, &source] {
+        return std::make_unique<EncodedReplies>(
+            source, [this] { return seconds(); }, this->faults.overcount);
+    };
+}
+
+SimServer::SimServer(ReplyFactory makeReplies, const FaultPlan &faults, QObject *parent)
+    : QObject(parent), makeReplies(std::move(makeReplies)), faults(faults),
+      server(new QTcpServer(this))
 {
     clock.start();
     connect(server, &QTcpServer::newConnection, this, &SimServer::acceptConnections);
@@ -35,12 +46,15 @@ QString SimServer::errorString() const
     return server->errorString();
 }
 
+double SimServer::seconds() const
+{
+    return double(clock.elapsed()) / msPerSecond;
+}
+
 void SimServer::acceptConnections()
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
-        const QElapsedTimer *started = &clock;
-        auto *connection = new SimConnection(
-            socket, source, [started] { return double(started->elapsed()) / msPerSecond; }, this);
+        auto *connection = new SimConnection(socket, makeReplies(), faults, this);
         ++connections;
         connect(connection, &SimConnection::finished, this, &SimServer::connectionFinished);
     }

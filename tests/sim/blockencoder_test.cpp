@@ -133,4 +133,34 @@ TEST(BlockEncoder, blockNumberWrapsAfter65535)
                                          "0000"));
 }
 
+TEST(BlockEncoder, anOvercountCarriesEveryRecordItClaimsAndWrapsTheSizeField)
+{
+    BlockEncoder encoder(10001);
+    const QVector<SimTarget> frame{{0.25f, 0.5f, 1}, {0.75f, 0.125f, 2}, {1.0f, 0.0f, 3}};
+    const Decoded first = decode(encoder.nextBlock(frame), true);
+    EXPECT_EQ(first.count, 10001);
+    EXPECT_EQ(first.size, quint16(2 + 10 * 10001)); // 100012 keeps its low 16 bits: 34476
+    EXPECT_EQ(first.size, 34476);
+    ASSERT_EQ(first.targets.size(), 10001);
+    // The frame repeats: record 10000 (0-based 9999) is the frame's first.
+    EXPECT_EQ(first.targets[9999].value, 1);
+    EXPECT_EQ(first.targets[10000].x, 0.75f);
+    const Decoded later = decode(encoder.nextBlock(frame), false);
+    EXPECT_EQ(later.size, quint16(4 + 10 * 10001));
+    EXPECT_EQ(later.number, 1);
+    EXPECT_EQ(later.count, 10001);
+}
+
+TEST(BlockEncoder, anOvercountOfAnEmptyFrameFillsWithCentredRecords)
+{
+    BlockEncoder encoder(0xffff);
+    const QByteArray block = encoder.nextBlock({});
+    ASSERT_EQ(block.size(), 4 + 10 * 0xffff);
+    const Decoded d = decode(block, true);
+    EXPECT_EQ(d.count, 0xffff);
+    EXPECT_EQ(d.targets.last().x, 0.5f);
+    EXPECT_EQ(d.targets.last().y, 0.5f);
+    EXPECT_EQ(d.targets.last().value, 0);
+}
+
 } // namespace

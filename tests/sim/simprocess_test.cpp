@@ -1,125 +1,31 @@
 // The real radarsim binary, spoken to by a raw socket on loopback.
+#include "simprocess.h"
+
 #include <QElapsedTimer>
-#include <QHostAddress>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
-
-#include <QtEndian>
-
-#include <csignal>
-#include <cstring>
 
 namespace {
 
-constexpr int startMs = 5000;
-constexpr int readMs = 5000;
-constexpr int quietMs = 300; // how long "nothing more arrives" is watched
-
-class RadarSim
-{
-public:
-    // Starts radarsim on a free loopback port; false if it did not report one.
-    bool start(QStringList args)
-    {
-        args << "--address"
-             << "127.0.0.1"
-             << "--port"
-             << "0";
-        process.start(RADARSIM_PATH, args);
-        if (!process.waitForStarted(startMs))
-            return false;
-        QElapsedTimer timer;
-        timer.start();
-        while (!process.canReadLine() && timer.elapsed() < startMs)
-            process.waitForReadyRead(100);
-        const QString line = QString::fromUtf8(process.readLine()).trimmed();
-        const QString prefix = "radarsim: listening on port ";
-        if (!line.startsWith(prefix))
-            return false;
-        port = quint16(line.mid(prefix.size()).toUInt());
-        return port != 0;
-    }
-
-    bool stop(int signalNumber = SIGTERM)
-    {
-        ::kill(pid_t(process.processId()), signalNumber);
-        return process.waitForFinished(startMs);
-    }
-
-    ~RadarSim()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(startMs);
-        }
-    }
-
-    QProcess process;
-    quint16 port = 0;
-};
-
-struct Client
-{
-    QTcpSocket socket;
-
-    bool connectTo(quint16 port)
-    {
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        return socket.waitForConnected(readMs);
-    }
-
-    void send(const QByteArray &bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
-
-    QByteArray read(qint64 n)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (socket.bytesAvailable() < n && timer.elapsed() < readMs)
-            socket.waitForReadyRead(100);
-        return socket.read(n);
-    }
-
-    bool quiet() { return socket.bytesAvailable() == 0 && !socket.waitForReadyRead(quietMs); }
-};
-
-quint16 u16(const QByteArray &b, int at)
-{
-    return qFromBigEndian<quint16>(b.constData() + at);
-}
-
-float f32(const QByteArray &b, int at)
-{
-    const quint32 bits = qFromBigEndian<quint32>(b.constData() + at);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 // Reads one block; `first` chooses the layout. Returns the body.
-QByteArray readBlock(Client &c, bool first, quint16 *number = nullptr)
+QByteArray readBlock(LoopbackClient &c, bool first, quint16 *number = nullptr)
 {
     const QByteArray size = c.read(2);
     if (size.size() != 2)
         return {};
-    const QByteArray body = c.read(u16(size, 0));
+    const QByteArray body = c.read(u16At(size, 0));
     const int header = first ? 2 : 4;
-    EXPECT_EQ(body.size(), header + 10 * u16(body, header - 2)) << "size field disagrees";
+    EXPECT_EQ(body.size(), header + 10 * u16At(body, header - 2)) << "size field disagrees";
     if (number && !first)
-        *number = u16(body, 0);
+        *number = u16At(body, 0);
     return body;
 }
 
 TEST(RadarSimProcess, firstBlockThenNumberedBlocksInBigEndian)
 {
-    RadarSim sim;
+    RadarSimProcess sim;
     ASSERT_TRUE(sim.start({"--pattern", "corners", "--targets", "5"}));
-    Client c;
+    LoopbackClient c;
     ASSERT_TRUE(c.connectTo(sim.port));
 
     c.send("\x02");
@@ -128,18 +34,18 @@ TEST(RadarSimProcess, firstBlockThenNumberedBlocksInBigEndian)
     EXPECT_EQ(first.left(4), QByteArray::fromHex("00340005"));
     // Record 2 is (1, 0) with value 2; record 5 the centre with value 5.
     EXPECT_EQ(first.mid(4 + 10, 10), QByteArray::fromHex("3f800000000000000002"));
-    EXPECT_EQ(f32(first, 4 + 40), 0.5f);
-    EXPECT_EQ(f32(first, 4 + 44), 0.5f);
-    EXPECT_EQ(u16(first, 4 + 48), 5);
+    EXPECT_EQ(f32At(first, 4 + 40), 0.5f);
+    EXPECT_EQ(f32At(first, 4 + 44), 0.5f);
+    EXPECT_EQ(u16At(first, 4 + 48), 5);
     EXPECT_TRUE(c.quiet());
 
     for (quint16 expected = 1; expected <= 3; ++expected) {
         c.send("\x02");
         const QByteArray later = c.read(2 + 4 + 50);
         ASSERT_EQ(later.size(), 56);
-        EXPECT_EQ(u16(later, 0), 54);
-        EXPECT_EQ(u16(later, 2), expected);
-        EXPECT_EQ(u16(later, 4), 5);
+        EXPECT_EQ(u16At(later, 0), 54);
+        EXPECT_EQ(u16At(later, 2), expected);
+        EXPECT_EQ(u16At(later, 4), 5);
         EXPECT_EQ(later.mid(6), first.mid(4));
     }
     EXPECT_TRUE(c.quiet());
@@ -147,9 +53,9 @@ TEST(RadarSimProcess, firstBlockThenNumberedBlocksInBigEndian)
 
 TEST(RadarSimProcess, answersEveryRequestByteWithExactlyOneBlock)
 {
-    RadarSim sim;
+    RadarSimProcess sim;
     ASSERT_TRUE(sim.start({"--pattern", "grid", "--targets", "3"}));
-    Client c;
+    LoopbackClient c;
     ASSERT_TRUE(c.connectTo(sim.port));
     c.send(QByteArray(4, '\x02'));
     ASSERT_EQ(readBlock(c, true).size(), 32);
@@ -163,9 +69,9 @@ TEST(RadarSimProcess, answersEveryRequestByteWithExactlyOneBlock)
 
 TEST(RadarSimProcess, ignoresEveryOtherByte)
 {
-    RadarSim sim;
+    RadarSimProcess sim;
     ASSERT_TRUE(sim.start({"--pattern", "corners"}));
-    Client c;
+    LoopbackClient c;
     ASSERT_TRUE(c.connectTo(sim.port));
     QByteArray noise;
     for (int b = 0; b < 256; ++b)
@@ -182,9 +88,9 @@ TEST(RadarSimProcess, ignoresEveryOtherByte)
 
 TEST(RadarSimProcess, eachConnectionStartsWithTheFirstLayout)
 {
-    RadarSim sim;
+    RadarSimProcess sim;
     ASSERT_TRUE(sim.start({"--pattern", "corners", "--targets", "1"}));
-    Client a, b;
+    LoopbackClient a, b;
     ASSERT_TRUE(a.connectTo(sim.port));
     a.send("\x02\x02");
     readBlock(a, true);
@@ -205,28 +111,28 @@ TEST(RadarSimProcess, eachConnectionStartsWithTheFirstLayout)
 
 TEST(RadarSimProcess, sendsTheLargestWellFormedBlock)
 {
-    RadarSim sim;
+    RadarSimProcess sim;
     ASSERT_TRUE(sim.start({"--pattern", "grid", "--targets", "6553"}));
-    Client c;
+    LoopbackClient c;
     ASSERT_TRUE(c.connectTo(sim.port));
     c.send("\x02\x02");
     const QByteArray first = readBlock(c, true);
     ASSERT_EQ(first.size(), 65532);
-    EXPECT_EQ(u16(first, 0), 6553);
+    EXPECT_EQ(u16At(first, 0), 6553);
     const QByteArray later = readBlock(c, false);
     ASSERT_EQ(later.size(), 65534);
-    EXPECT_EQ(u16(later, 2), 6553);
+    EXPECT_EQ(u16At(later, 2), 6553);
     // The last record is target 6553, inside the unit square.
-    EXPECT_EQ(u16(later, 65534 - 2), 6553);
-    EXPECT_GT(f32(later, 65534 - 10), 0.0f);
-    EXPECT_LT(f32(later, 65534 - 6), 1.0f);
+    EXPECT_EQ(u16At(later, 65534 - 2), 6553);
+    EXPECT_GT(f32At(later, 65534 - 10), 0.0f);
+    EXPECT_LT(f32At(later, 65534 - 6), 1.0f);
 }
 
 TEST(RadarSimProcess, walkersMoveBetweenRequests)
 {
-    RadarSim sim;
+    RadarSimProcess sim;
     ASSERT_TRUE(sim.start({"--pattern", "walk", "--targets", "8", "--seed", "5"}));
-    Client c;
+    LoopbackClient c;
     ASSERT_TRUE(c.connectTo(sim.port));
     c.send("\x02");
     const QByteArray before = readBlock(c, true).mid(2);
@@ -244,7 +150,7 @@ TEST(RadarSimProcess, refusesMoreTargetsThanABlockCanHold)
 {
     QProcess p;
     p.start(RADARSIM_PATH, {"--targets", "6554", "--port", "0", "--address", "127.0.0.1"});
-    ASSERT_TRUE(p.waitForFinished(startMs));
+    ASSERT_TRUE(p.waitForFinished(simStartMs));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 2);
     const QString err = QString::fromUtf8(p.readAllStandardError());
@@ -257,7 +163,7 @@ TEST(RadarSimProcess, helpNamesTheOptionsAndExitsZero)
 {
     QProcess p;
     p.start(RADARSIM_PATH, {"--help"});
-    ASSERT_TRUE(p.waitForFinished(startMs));
+    ASSERT_TRUE(p.waitForFinished(simStartMs));
     EXPECT_EQ(p.exitCode(), 0);
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     for (const char *word : {"--port", "--targets", "--seed", "--pattern", "6553"})
@@ -266,11 +172,11 @@ TEST(RadarSimProcess, helpNamesTheOptionsAndExitsZero)
 
 TEST(RadarSimProcess, aBusyPortEndsWithStatusOne)
 {
-    RadarSim first;
+    RadarSimProcess first;
     ASSERT_TRUE(first.start({}));
     QProcess second;
     second.start(RADARSIM_PATH, {"--address", "127.0.0.1", "--port", QString::number(first.port)});
-    ASSERT_TRUE(second.waitForFinished(startMs));
+    ASSERT_TRUE(second.waitForFinished(simStartMs));
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains("cannot listen"));
 }
@@ -278,18 +184,18 @@ TEST(RadarSimProcess, aBusyPortEndsWithStatusOne)
 TEST(RadarSimProcess, stopsCleanlyOnSigtermAndSigintAndLogsConnections)
 {
     for (int signalNumber : {SIGTERM, SIGINT}) {
-        RadarSim sim;
+        RadarSimProcess sim;
         ASSERT_TRUE(sim.start({}));
         {
-            Client c;
+            LoopbackClient c;
             ASSERT_TRUE(c.connectTo(sim.port));
             c.send("\x02");
             ASSERT_EQ(c.read(4).size(), 4);
             c.socket.disconnectFromHost();
             if (c.socket.state() != QAbstractSocket::UnconnectedState)
-                c.socket.waitForDisconnected(readMs);
+                c.socket.waitForDisconnected(simReadMs);
         }
-        Client stillThere;
+        LoopbackClient stillThere;
         ASSERT_TRUE(stillThere.connectTo(sim.port));
         ASSERT_TRUE(sim.stop(signalNumber));
         EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit) << signalNumber;

@@ -1,29 +1,12 @@
 // The server in this process, with a client socket on loopback.
 #include "sim/patterns.h"
 #include "sim/simserver.h"
+#include "waituntil.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
-
-constexpr int waitMs = 5000;
-
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = waitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 class RecordingSource : public TargetSource
 {

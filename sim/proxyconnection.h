@@ -1,0 +1,63 @@
+// One client of the recorder: forwards its bytes to the upstream server and
+// the server's bytes back, unchanged, and, if given a writer, records every
+// block the server sends (cut by its size field) with the time its last byte
+// arrived, in microseconds after this connection was accepted.
+//
+// When either side closes, the other gets what is still queued for it and is
+// closed too. An upstream that cannot be reached closes the client.
+// Logs to standard error like a simulator connection.
+#pragma once
+
+#include "sim/blockframer.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+class QTcpSocket;
+class QTimer;
+class RecordingWriter;
+
+class ProxyConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Bytes queued for a side that does not read, past which both are dropped.
+    static constexpr qint64 maxPendingBytes = 16 * 1024 * 1024;
+
+    // Takes ownership of `client` (connected) and starts connecting to the
+    // upstream server. `writer` (null: not recorded) must outlive this.
+    ProxyConnection(QTcpSocket *client, const QString &upstreamHost, quint16 upstreamPort,
+                    RecordingWriter *writer, QObject *parent = nullptr);
+
+    qint64 blocksForwarded() const { return blocks; }
+
+signals:
+    // Emitted once, when both sides are closed.
+    void finished(ProxyConnection *connection);
+
+private slots:
+    void upstreamConnected();
+    void fromClient();
+    void fromUpstream();
+    void upstreamFailed();
+    void sideClosed();
+    void giveUp();
+
+private:
+    bool tooMuchQueued(const QTcpSocket *side, const char *name);
+
+    QTcpSocket *client;
+    QTcpSocket *upstream;
+    QTimer *closeTimer;
+    RecordingWriter *writer;
+    BlockFramer framer;
+    QElapsedTimer age;
+    QString peer;
+    QString upstreamName;
+    qint64 blocks = 0;
+    bool upstreamReached = false;
+    bool closing = false;
+    bool done = false;
+};
