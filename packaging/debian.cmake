@@ -25,7 +25,8 @@ set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
 radarclient connects by TCP to a target server and draws a textured radar
 table, a turning sweep and one marker per target. The package holds the
 client, its models and textures, the launcher radarclient-launch with a
-desktop entry for kiosk autostart, and the target simulator radarsim.")
+desktop entry for kiosk autostart, the target simulator radarsim and the
+server conformance probe radarprobe.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${RADAR_DEV_PACKAGE})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)

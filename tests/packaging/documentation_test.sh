@@ -2,11 +2,12 @@
 # The manual pages render without groff warnings and document exactly the
 # options the programs accept; the desktop entry is valid and runs the
 # launcher. Exits 77 (skipped) when man itself is not installed.
-#   documentation_test.sh PACKAGING_DIR [PATH_TO_RADARSIM]
+#   documentation_test.sh PACKAGING_DIR [PATH_TO_RADARSIM [PATH_TO_RADARPROBE]]
 set -euo pipefail
 
 packaging=$1
 radarsim=${2:-}
+radarprobe=${3:-}
 failures=0
 
 fail() {
@@ -21,6 +22,7 @@ fi
 
 pages=(radarclient radarclient-launch)
 [ -n "$radarsim" ] && pages+=(radarsim)
+[ -n "$radarprobe" ] && pages+=(radarprobe)
 for page in "${pages[@]}"; do
     file=$packaging/man/$page.1
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$file" 2>&1 >/dev/null)
@@ -51,6 +53,9 @@ compare_options radarclient-launch "$(sh "$packaging/radarclient-launch" --help)
     "$packaging/man/radarclient-launch.1"
 if [ -n "$radarsim" ]; then
     compare_options radarsim "$("$radarsim" --help)" "$packaging/man/radarsim.1"
+fi
+if [ -n "$radarprobe" ]; then
+    compare_options radarprobe "$("$radarprobe" --help)" "$packaging/man/radarprobe.1"
 fi
 
 desktop=$packaging/radarclient.desktop

@@ -34,9 +34,12 @@ fi
 for program in radarclient radarclient-launch; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program missing or not executable"
 done
-if [ -e "$build_dir/run/radarsim" ]; then
-    [ -x "$prefix/bin/radarsim" ] || fail "bin/radarsim missing or not executable"
-fi
+for tool in radarsim radarprobe; do
+    if [ -e "$build_dir/run/$tool" ]; then
+        [ -x "$prefix/bin/$tool" ] || fail "bin/$tool missing or not executable"
+        expect_file "$prefix/share/man/man1/$tool.1.gz"
+    fi
+done
 data=$prefix/share/radarclient
 for model in radar2 radartisch radardisplay; do
     expect_file "$data/mdl/$model.obj"

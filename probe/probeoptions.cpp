@@ -1,0 +1,112 @@
+#include "probe/probeoptions.h"
+
+#include <QCommandLineParser>
+
+#include <cmath>
+
+namespace {
+
+const char *const description =
+    "Conformance probe for radar table servers. Connects to HOST:PORT like\n"
+    "radarclient, sends the request byte 0x02 every 40 ms (the next one only\n"
+    "after the reply to the last) for --duration seconds, and checks the\n"
+    "server's side of the protocol:\n"
+    "  - size fields exactly 2 + 10 x count in the first block and 4 + 10 x count\n"
+    "    in every later one\n"
+    "  - counts of 0 to 6553 (the most a 16-bit size field can describe)\n"
+    "  - coordinates finite and, unless --allow-outside, within [0, 1]\n"
+    "  - one reply per request, no block unasked\n"
+    "  - every reply within --max-latency of its request\n"
+    "  - no block cut off and no hang-up before the run ends\n"
+    "Blocks are read as the client reads them: by their count.\n"
+    "\n"
+    "It prints blocks, targets per block, latency p50 and p99 and every\n"
+    "violation with its byte offset in the server's stream. Blocks that arrive\n"
+    "in pieces smaller than a network segment are noted, not counted as\n"
+    "violations: TCP allows them.\n"
+    "\n"
+    "Exit codes: 0 when the server passed, 1 on any violation, 2 for invalid\n"
+    "options, 3 when the server cannot be reached.";
+
+bool splitHostPort(const QString &text, QString *host, quint16 *port)
+{
+    const int colon = text.lastIndexOf(':');
+    if (colon <= 0)
+        return false;
+    QString name = text.left(colon);
+    if (name.startsWith('[') && name.endsWith(']'))
+        name = name.mid(1, name.size() - 2);
+    else if (name.contains(':'))
+        return false; // an IPv6 address needs its brackets
+    bool ok = false;
+    const uint number = text.mid(colon + 1).toUInt(&ok, 10);
+    if (name.isEmpty() || !ok || number == 0 || number > 0xffff)
+        return false;
+    *host = name;
+    *port = quint16(number);
+    return true;
+}
+
+} // namespace
+
+ProbeOptionsResult parseProbeOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(description));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption durationOption(
+        "duration",
+        QString("Seconds to send requests for (default %1).").arg(ProbeOptions::defaultSeconds),
+        "seconds", QString::number(ProbeOptions::defaultSeconds));
+    const QCommandLineOption latencyOption("max-latency",
+                                           QString("Longest a reply may take, in ms (default %1).")
+                                               .arg(ProbeOptions::defaultMaxLatencyMs),
+                                           "ms",
+                                           QString::number(ProbeOptions::defaultMaxLatencyMs));
+    const QCommandLineOption outsideOption("allow-outside",
+                                           "Accept finite coordinates outside [0, 1].");
+    parser.addOptions({durationOption, latencyOption, outsideOption});
+    parser.addPositionalArgument("host:port", "The server to probe ([v6 address]:port for IPv6).");
+
+    ProbeOptionsResult result;
+    ProbeOptions &options = result.options;
+    auto invalid = [&result](const QString &message) {
+        result.status = ProbeOptionsResult::Invalid;
+        result.text = message;
+        return result;
+    };
+
+    if (!parser.parse(arguments))
+        return invalid(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        result.status = ProbeOptionsResult::ShowHelp;
+        result.text = parser.helpText();
+        return result;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return invalid(positional.isEmpty()
+                           ? "which server? Give HOST:PORT"
+                           : "one server at a time, not \"" + positional.join(' ') + "\"");
+    options.target = positional.first();
+    if (!splitHostPort(options.target, &options.host, &options.port))
+        return invalid("the server must be HOST:PORT with a port from 1 to 65535, not \"" +
+                       options.target + "\"");
+
+    bool ok = false;
+    options.seconds = parser.value(durationOption).toDouble(&ok);
+    if (!ok || !std::isfinite(options.seconds) || options.seconds <= 0.0 ||
+        options.seconds > ProbeOptions::maxSeconds)
+        return invalid(QString("--duration must be a number of seconds above 0 and up to %1, not "
+                               "\"%2\"")
+                           .arg(ProbeOptions::maxSeconds)
+                           .arg(parser.value(durationOption)));
+
+    options.maxLatencyMs = parser.value(latencyOption).toInt(&ok, 10);
+    if (!ok || options.maxLatencyMs < 1 || options.maxLatencyMs > ProbeOptions::maxMaxLatencyMs)
+        return invalid(QString("--max-latency must be a number of ms from 1 to %1, not \"%2\"")
+                           .arg(ProbeOptions::maxMaxLatencyMs)
+                           .arg(parser.value(latencyOption)));
+    options.allowOutside = parser.isSet(outsideOption);
+    return result;
+}
