@@ -143,10 +143,16 @@ TEST_F(LogicAgainstFaultServer, floodOfUnaskedBlocksKeepsTheBufferBoundedAndBloc
     Ticker ticker(*logic);
     server.startFlood(block);
     // The client must keep taking the flood in, well past what one full
-    // buffer holds, rather than stall once its buffer is full.
+    // buffer holds, rather than stall once its buffer is full; and it must go
+    // on asking meanwhile (a fast decoder takes that much in before the first
+    // request is due).
     const qint64 consumedTarget = 4 * Logic::readBufferBytes;
     const bool consumed = runUntil(
-        [&] { return qint64(arrivals - arrivalsBefore) * block.size() >= consumedTarget; }, waitMs);
+        [&] {
+            return qint64(arrivals - arrivalsBefore) * block.size() >= consumedTarget &&
+                   server.receivedCount() > 0;
+        },
+        waitMs);
     server.stopFlood();
 
     EXPECT_TRUE(consumed) << "took in " << qint64(arrivals - arrivalsBefore) * block.size()
