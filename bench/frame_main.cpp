@@ -9,28 +9,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <dlfcn.h>
-#include <link.h>
+#include "tests/support/keeplibraries.h"
+
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
-
-namespace {
-
-// Keeps every library loaded so far (the GL driver and the toolkit's
-// platform plugin included) mapped until the process ends, so that a leak
-// checker can name the libraries of their process-lifetime allocations
-// instead of reporting them from unknown, unloaded modules.
-int keepLoaded(dl_phdr_info *info, size_t, void *)
-{
-    if (info->dlpi_name && info->dlpi_name[0] != '\0')
-        dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -58,7 +43,7 @@ int main(int argc, char **argv)
         return 2;
     if (!setUpFrameBenchmarks(options))
         return 1;
-    dl_iterate_phdr(keepLoaded, nullptr);
+    keepLoadedLibrariesMapped();
     registerFrameBenchmarks(options);
 
     ResultCollector results;

@@ -6,8 +6,7 @@
 #include <QSurfaceFormat>
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-#include <link.h>
+#include "keeplibraries.h"
 
 namespace glmtest {
 
@@ -45,26 +44,12 @@ void GlTestContext::doneCurrent()
     context->doneCurrent();
 }
 
-namespace {
-
-int pinLibrary(struct dl_phdr_info *info, size_t, void *)
-{
-    if (info->dlpi_name && info->dlpi_name[0] != '\0')
-        dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
-
-} // namespace
-
 int runGlTests(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     int status = RUN_ALL_TESTS();
-    // The GL driver is unloaded when the display closes; its process-lifetime
-    // allocations would then be reported by the leak checker without a
-    // library name to suppress them by. Keep every loaded library mapped.
-    dl_iterate_phdr(pinLibrary, nullptr);
+    keepLoadedLibrariesMapped();
     return status;
 }
 

@@ -22,7 +22,7 @@ add_library(glm_gl_support STATIC
     ${GLM_OUTPUT_TEST_DIR}/gl_test_context.h
     ${GLM_OUTPUT_TEST_DIR}/gl_test_context.cpp
 )
-target_link_libraries(glm_gl_support PUBLIC Qt5::Gui GTest::gtest ${CMAKE_DL_LIBS})
+target_link_libraries(glm_gl_support PUBLIC Qt5::Gui GTest::gtest radartestsupport)
 
 # Its own program: the extension list is cached process-wide.
 add_executable(glm_extension_tests ${GLM_OUTPUT_TEST_DIR}/extension_test.cpp)

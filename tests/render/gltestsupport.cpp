@@ -7,12 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-#include <link.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
+#include "keeplibraries.h"
 
 namespace {
 constexpr int mapTimeoutMs = 5000;
@@ -71,32 +66,11 @@ bool writeSolidPng(const QString &path, QRgb fill, int size)
     return writePng(path, image);
 }
 
-namespace {
-
-// Mesa unloads its driver when the display closes; the sanitizer's leak
-// report then shows the driver's process-lifetime allocations with no module
-// name, and the suppressions for the driver no longer apply. Keep it loaded.
-void pinGLDrivers()
-{
-    std::vector<std::string> drivers;
-    dl_iterate_phdr(
-        [](dl_phdr_info *info, size_t, void *data) {
-            if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
-                static_cast<std::vector<std::string> *>(data)->push_back(info->dlpi_name);
-            return 0;
-        },
-        &drivers);
-    for (const std::string &driver : drivers)
-        dlopen(driver.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     const int result = RUN_ALL_TESTS();
-    pinGLDrivers();
+    keepLoadedLibrariesMapped();
     return result;
 }
