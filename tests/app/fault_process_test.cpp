@@ -33,9 +33,11 @@ qint64 residentBytes(qint64 pid)
     QFile status(QString("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
+    const QByteArray field = "VmRSS:"; // then the size in kB
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * bytesPerKilobyte;
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong() *
+                   bytesPerKilobyte;
     return -1;
 }
 
@@ -129,7 +131,7 @@ protected:
     bool keepsDrawing()
     {
         const int shots = 3;
-        const int apartMs = 400;
+        const int apartMs = 1000; // a frame every second even on a loaded machine
         QByteArray previous = screen();
         for (int i = 1; i < shots; ++i) {
             QTest::qWait(apartMs);
@@ -262,7 +264,7 @@ TEST_F(ClientFaults, floodOfUnaskedBlocksKeepsMemoryBoundedAndEscapeWorks)
     const int floodMs = 10000;
     static_cast<void>(QTest::qWaitFor([&] { return server.floodBytes() >= floodTarget; }, floodMs));
     const qint64 memoryDuring = residentBytes(client.processId());
-    EXPECT_GT(server.floodBytes(), 4 * (1 << 20)) << "the client hardly took anything in";
+    EXPECT_GT(server.floodBytes(), 4 * (1 << 20)) << "the flood never got going";
 
     // The socket holds at most a megabyte; the rest is noise of a client
     // that keeps drawing. Without a bound this grows with the flood.
