@@ -153,12 +153,11 @@ TEST_F(LogicAgainstFaultServer, floodOfUnaskedBlocksKeepsTheBufferBoundedAndBloc
                    server.receivedCount() > 0;
         },
         waitMs);
-    // The ticks go on through the flood: requests keep going out.
-    EXPECT_TRUE(server.waitForReceived(1)) << "no requests during the flood";
     server.stopFlood();
 
     EXPECT_TRUE(consumed) << "took in " << qint64(arrivals - arrivalsBefore) * block.size()
-                          << " bytes of a flood of " << server.floodBytes();
+                          << " bytes of a flood of " << server.floodBytes() << " with "
+                          << server.receivedCount() << " requests";
     EXPECT_LE(largestBuffer, Logic::readBufferBytes);
     EXPECT_GT(largestBuffer, Logic::readBufferBytes / 2) << "the buffer never filled";
     EXPECT_EQ(decodedWrong, 0);
