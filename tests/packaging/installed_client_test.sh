@@ -59,7 +59,10 @@ done
 }
 display=:$(head -n1 "$tmp/display")
 
-"$prefix/bin/radarsim" --address 127.0.0.1 --port 0 --targets 3 >"$tmp/sim.out" 2>"$tmp/sim.err" &
+# The files exist before the server starts, so polling them never races its redirections.
+: >"$tmp/sim.out"
+: >"$tmp/sim.err"
+"$prefix/bin/radarsim" --address 127.0.0.1 --port 0 --targets 3 >>"$tmp/sim.out" 2>>"$tmp/sim.err" &
 sim_pid=$!
 port=
 for _ in $(seq $((serverStartSeconds * 10))); do
