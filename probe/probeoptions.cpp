@@ -1,5 +1,7 @@
 #include "probe/probeoptions.h"
 
+#include "net/hostport.h"
+
 #include <QCommandLineParser>
 
 #include <cmath>
@@ -27,25 +29,6 @@ const char *const description =
     "\n"
     "Exit codes: 0 when the server passed, 1 on any violation, 2 for invalid\n"
     "options, 3 when the server cannot be reached.";
-
-bool splitHostPort(const QString &text, QString *host, quint16 *port)
-{
-    const int colon = text.lastIndexOf(':');
-    if (colon <= 0)
-        return false;
-    QString name = text.left(colon);
-    if (name.startsWith('[') && name.endsWith(']'))
-        name = name.mid(1, name.size() - 2);
-    else if (name.contains(':'))
-        return false; // an IPv6 address needs its brackets
-    bool ok = false;
-    const uint number = text.mid(colon + 1).toUInt(&ok, 10);
-    if (name.isEmpty() || !ok || number == 0 || number > 0xffff)
-        return false;
-    *host = name;
-    *port = quint16(number);
-    return true;
-}
 
 } // namespace
 
@@ -89,7 +72,7 @@ ProbeOptionsResult parseProbeOptions(const QStringList &arguments)
                            ? "which server? Give HOST:PORT"
                            : "one server at a time, not \"" + positional.join(' ') + "\"");
     options.target = positional.first();
-    if (!splitHostPort(options.target, &options.host, &options.port))
+    if (!parseHostPort(options.target, &options.host, &options.port))
         return invalid("the server must be HOST:PORT with a port from 1 to 65535, not \"" +
                        options.target + "\"");
 

@@ -43,6 +43,3 @@ struct SimOptionsResult
 // prints and reads no files; the caller reports and chooses the exit code.
 SimOptionsResult parseSimOptions(const QStringList &arguments);
 
-// Splits "HOST:PORT" ("[v6 address]:PORT" for IPv6) with a port of 1 to
-// 65535. False when it is not of that form.
-bool parseHostPort(const QString &text, QString *host, quint16 *port);

@@ -1,3 +1,4 @@
+#include "net/hostport.h"
 #include "sim/simoptions.h"
 
 #include <gtest/gtest.h>
