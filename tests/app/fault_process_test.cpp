@@ -2,11 +2,10 @@
 // hostile settings files, on private X displays: it must end with one
 // "Client error" box and status 0 where the run cannot go on, and otherwise
 // keep drawing, keep its memory bounded and stay responsive to Escape.
+#include "clientprocessfixture.h"
 #include "faultserver.h"
-#include "privatedisplay.h"
 #include "serverloss.h"
 #include "wireblocks.h"
-#include "workdir.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,12 +19,8 @@
 
 namespace {
 
-const int appearMs = 20000; // generous: a loaded machine starts Qt and GL slowly
-const int exitMs = 20000;
-const int quietMs = 300;
 const int tickIntervalMs = 20;
 const qint64 bytesPerKilobyte = 1024;
-const QString errorBoxTitle = "^Client error$";
 
 // Resident memory of a process in bytes, or -1 when it cannot be read.
 qint64 residentBytes(qint64 pid)
@@ -41,78 +36,13 @@ qint64 residentBytes(qint64 pid)
     return -1;
 }
 
-class ClientFaults : public ::testing::Test
+class ClientFaults : public ClientProcessFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(display.isRunning()) << "Xvfb did not start";
-        ASSERT_TRUE(work.isValid());
-    }
-
-    void TearDown() override
-    {
-        if (client.state() != QProcess::NotRunning) {
-            client.kill();
-            client.waitForFinished(exitMs);
-        }
-    }
-
     void start(const FaultServer &server)
     {
         work.writeSettings(server.port());
         startInWorkDir();
-    }
-
-    // For a test that measures memory: under AddressSanitizer freed blocks
-    // are held back for a while (to catch their use after free), which
-    // would show as growth; this client does not hold them back.
-    void measureMemory() { memoryMeasured = true; }
-
-    void startInWorkDir()
-    {
-        QProcessEnvironment env = display.environment();
-        // Under the sanitizers the leak report at exit covers the whole
-        // client; libraries must stay mapped for it (see nodlclose.c).
-        env.insert("LD_PRELOAD", NODLCLOSE);
-        const QString asan = env.value("ASAN_OPTIONS");
-        QString options = (asan.isEmpty() ? "" : asan + ":") + "verify_asan_link_order=0";
-        if (memoryMeasured)
-            options += ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
-        env.insert("ASAN_OPTIONS", options);
-        client.setProcessEnvironment(env);
-        client.setWorkingDirectory(work.path());
-        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        client.start(RADARCLIENT, QStringList());
-        ASSERT_TRUE(client.waitForStarted(exitMs));
-    }
-
-    bool exitsWithin(int timeoutMs)
-    {
-        return QTest::qWaitFor([&] { return client.state() == QProcess::NotRunning; }, timeoutMs);
-    }
-
-    void expectCleanExit()
-    {
-        ASSERT_TRUE(exitsWithin(exitMs)) << "the client did not exit";
-        EXPECT_EQ(client.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(client.exitCode(), 0);
-    }
-
-    void dismissTheOneErrorBox()
-    {
-        const QStringList boxes = display.waitForWindowsNamed(errorBoxTitle, appearMs);
-        ASSERT_EQ(boxes.size(), 1) << "expected one \"Client error\" box";
-        QTest::qWait(quietMs);
-        EXPECT_EQ(display.waitForWindowsNamed(errorBoxTitle, 0).size(), 1);
-        ASSERT_TRUE(display.pressKeys(boxes.first(), {"Return"}));
-        expectCleanExit();
-    }
-
-    QString mainWindow()
-    {
-        const QStringList windows = display.waitForWindowsOf(client.processId(), appearMs);
-        return windows.isEmpty() ? QString() : windows.first();
     }
 
     // The whole screen's pixels, as the X server holds them.
@@ -148,11 +78,6 @@ protected:
         ASSERT_TRUE(display.pressKeys(window, {"Escape"}));
         expectCleanExit();
     }
-
-    PrivateDisplay display;
-    WorkDir work;
-    QProcess client;
-    bool memoryMeasured = false;
 };
 
 class ClientServerLoss : public ClientFaults, public ::testing::WithParamInterface<ServerLoss>
