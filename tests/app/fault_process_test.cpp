@@ -73,6 +73,17 @@ protected:
         return true;
     }
 
+    // A client whose memory is measured, connected, shown and asking.
+    void startMeasuredUntilFirstRequest(FaultServer &server, QString *window)
+    {
+        measureMemory();
+        start(server);
+        ASSERT_TRUE(server.waitForClient(appearMs));
+        *window = mainWindow();
+        ASSERT_FALSE(window->isEmpty());
+        ASSERT_TRUE(server.waitForReceived(1, appearMs));
+    }
+
     void pressEscapeAndExpectCleanExit(const QString &window)
     {
         ASSERT_TRUE(display.pressKeys(window, {"Escape"}));
@@ -105,12 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Client, ClientServerLoss, ::testing::ValuesIn(serverLos
 TEST_F(ClientFaults, silentServerGetsAtMostOneRequestPerTickWhileTheClientDrawsOn)
 {
     FaultServer server;
-    measureMemory();
-    start(server);
-    ASSERT_TRUE(server.waitForClient(appearMs));
-    const QString window = mainWindow();
-    ASSERT_FALSE(window.isEmpty());
-    ASSERT_TRUE(server.waitForReceived(1, appearMs));
+    QString window;
+    ASSERT_NO_FATAL_FAILURE(startMeasuredUntilFirstRequest(server, &window));
     // The first frames set up the GL driver's own memory.
     const int warmUpMs = 2000;
     QTest::qWait(warmUpMs);
@@ -171,12 +178,8 @@ TEST_F(ClientFaults, garbageAndLyingSizeFieldsLeaveTheClientRunning)
 TEST_F(ClientFaults, floodOfUnaskedBlocksKeepsMemoryBoundedAndEscapeWorks)
 {
     FaultServer server;
-    measureMemory();
-    start(server);
-    ASSERT_TRUE(server.waitForClient(appearMs));
-    const QString window = mainWindow();
-    ASSERT_FALSE(window.isEmpty());
-    ASSERT_TRUE(server.waitForReceived(1, appearMs));
+    QString window;
+    ASSERT_NO_FATAL_FAILURE(startMeasuredUntilFirstRequest(server, &window));
     // Settled: the view is up and has drawn.
     QTest::qWait(quietMs);
     const qint64 memoryBefore = residentBytes(client.processId());
