@@ -30,12 +30,12 @@ public:
         quint32 state = 2024;
         for (int i = 0; i < count; ++i) {
             state = state * 1664525u + 1013904223u; // LCG
-            logic.targets[i].x = float(state >> 8) / float(1 << 24);
+            logic.drawn.targets[i].x = float(state >> 8) / float(1 << 24);
             state = state * 1664525u + 1013904223u;
-            logic.targets[i].y = float(state >> 8) / float(1 << 24);
-            logic.targets[i].value = float(i + 1);
+            logic.drawn.targets[i].y = float(state >> 8) / float(1 << 24);
+            logic.drawn.targets[i].value = float(i + 1);
         }
-        logic.numTargets = count;
+        logic.drawn.targetCount = count;
     }
 };
 

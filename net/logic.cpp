@@ -58,29 +58,29 @@ bool Logic::advance(double seconds)
         socket.write(request);
         socket.flush();
     }
-    angle += seconds * sweepDegreesPerSecond;
-    wrapAngle(angle);
+    drawn.sweepAngle += seconds * sweepDegreesPerSecond;
+    wrapAngle(drawn.sweepAngle);
     return true;
 }
 
 double Logic::sweepAngle() const
 {
-    return angle;
+    return drawn.sweepAngle;
 }
 
 int Logic::targetCount() const
 {
-    return numTargets;
+    return drawn.targetCount;
 }
 
 Target *Logic::target(int index)
 {
-    return &targets[index];
+    return &drawn.targets[index];
 }
 
 void Logic::readData()
 {
-    decoder.decodeBlock(targets, MaxTargets, &numTargets);
+    decoder.decodeBlock(drawn.targets, MaxTargets, &drawn.targetCount);
 }
 
 void Logic::wrapAngle(double &angle)

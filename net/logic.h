@@ -12,25 +12,19 @@
 #pragma once
 
 #include "net/blockdecoder.h"
+#include "net/radarstate.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
 
-struct Target
-{
-    float x;     // nominally in [0, 1]
-    float y;     // nominally in [0, 1]
-    float value; // the record's u16 value
-};
-
 class Logic : public QObject
 {
     Q_OBJECT
 
 public:
-    static const int MaxTargets = 10000;
+    static const int MaxTargets = RadarState::capacity;
     // The socket buffers at most this many received bytes; more waits in
     // the kernel. Holds the longest block the decoder can wait for (a count
     // of 65535 with all its records), so every block can complete.
@@ -53,6 +47,9 @@ public:
     int targetCount() const;   // 0 to MaxTargets
     Target *target(int index); // index in 0 to targetCount() - 1, not checked
 
+    // The angle and table above as one record, for the view.
+    const RadarState &state() const { return drawn; }
+
 private slots:
     // Decodes at most one buffered block into the table.
     void readData();
@@ -63,11 +60,9 @@ private:
     // Folds into [0, 360]; 360 stays 360, NaN and infinities stay as they are.
     static void wrapAngle(double &angle);
 
-    Target targets[MaxTargets]; // records beyond numTargets are stale
-    int numTargets = 0;
+    RadarState drawn;
     float sendTimer = 0.0f; // seconds since the last request
     QByteArray request;
     QTcpSocket socket;
     BlockDecoder decoder{&socket}; // declared after socket: reads from it
-    double angle = 0.0;
 };

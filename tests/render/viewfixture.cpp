@@ -9,8 +9,8 @@
 void LogicTestAccess::setTargets(Logic &logic, const std::vector<Target> &targets)
 {
     for (size_t i = 0; i < targets.size(); ++i)
-        logic.targets[i] = targets[i];
-    logic.numTargets = int(targets.size());
+        logic.drawn.targets[i] = targets[i];
+    logic.drawn.targetCount = int(targets.size());
 }
 
 std::vector<GLuint> GLWidgetTestAccess::textures(GLWidget &view)

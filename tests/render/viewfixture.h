@@ -20,7 +20,7 @@ class LogicTestAccess
 {
 public:
     static void setTargets(Logic &logic, const std::vector<Target> &targets);
-    static void setAngle(Logic &logic, double angle) { logic.angle = angle; }
+    static void setAngle(Logic &logic, double angle) { logic.drawn.sweepAngle = angle; }
 };
 
 class GLWidgetTestAccess
