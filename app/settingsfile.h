@@ -22,10 +22,11 @@ public:
     // stack on them.
     static const int maxNestingDepth = 256;
 
-    // Opens and parses the file. Throws new SettingsError when it cannot be
-    // opened, is larger than maxFileBytes, is nested deeper than
-    // maxNestingDepth elements or is not well-formed XML (an empty file
-    // included).
+    // Opens and parses the file. Throws new SettingsError when it is not a
+    // regular file (a pipe or a device, also behind a link), cannot be
+    // opened, is larger than maxFileBytes, could expand its entities to more
+    // than maxFileBytes characters, is nested deeper than maxNestingDepth
+    // elements or is not well-formed XML (an empty file included).
     explicit SettingsFile(const QString &fileName);
 
     // The child's text as a base-10 integer / float; the default when the

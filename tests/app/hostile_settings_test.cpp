@@ -11,6 +11,8 @@
 #include <memory>
 #include <random>
 
+#include <sys/stat.h>
+
 namespace {
 
 const int defaultPort = 3333;
@@ -135,6 +137,13 @@ TEST_F(HostileSettings, endlessDeviceIsRefusedAfterTheSizeLimit)
     EXPECT_EQ(loadPath(path), nullptr);
 }
 
+TEST_F(HostileSettings, pipeIsRefusedWithoutWaitingForAWriter)
+{
+    const QString path = dir.filePath("clientSettings.xml");
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(loadPath(path), nullptr);
+}
+
 TEST_F(HostileSettings, deepNestingIsRefusedNotAStackOverflow)
 {
     // Deep enough to overflow the stack in the toolkit's recursive parser.
@@ -172,6 +181,20 @@ TEST_F(HostileSettings, entityBombsAreRefused)
                                  "\">]><s><host>" + QByteArray("&a;").repeated(10000) +
                                  "</host></s>";
     EXPECT_EQ(load(quadratic), nullptr);
+    // An entity small enough for the parser's own limit, written so often
+    // that it expands to hundreds of millions of characters; also in UTF-16,
+    // where the references are not the bytes "&a;".
+    const auto often = [](int uses) {
+        return "<!DOCTYPE s [<!ENTITY a \"" + QByteArray(4000, 'a') + "\">]><s><host>" +
+               QByteArray("&a;").repeated(uses) + "</host></s>";
+    };
+    EXPECT_EQ(load(often(300000)), nullptr);
+    const QString wide = QString::fromLatin1(often(150000));
+    const QByteArray utf16 =
+        QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char *>(wide.utf16()),
+                                            wide.size() * int(sizeof(char16_t)));
+    ASSERT_LE(utf16.size(), SettingsFile::maxFileBytes);
+    EXPECT_EQ(load(utf16), nullptr);
 }
 
 TEST_F(HostileSettings, smallEntitiesExpandAndExternalOnesAreNeverFetched)
