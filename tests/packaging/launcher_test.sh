@@ -143,6 +143,16 @@ check_eq "file in the way: status" "$status" 1
 [[ "$err" == *"$work/textures is in the way"* ]] || fail "file in the way: message '$err'"
 rm "$work/textures"
 
+rm -f "$work/clientSettings.xml"
+mkdir "$work/clientSettings.xml"
+status=0
+err=$(launch "$tmp/relocated/bin/radarclient-launch" 2>&1 >/dev/null) || status=$?
+check_eq "settings directory in the way: status" "$status" 1
+[[ "$err" == *"$work/clientSettings.xml is in the way"* ]] ||
+    fail "settings directory in the way: message '$err'"
+[ -e "$report" ] && fail "the client was started without its settings"
+rmdir "$work/clientSettings.xml"
+
 rm -rf "$tmp/relocated/share/radarclient/mdl"
 status=0
 err=$(launch "$tmp/relocated/bin/radarclient-launch" 2>&1 >/dev/null) || status=$?
