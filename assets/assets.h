@@ -3,30 +3,38 @@
 #pragma once
 
 #include "assets/mesh.h"
-#include "assets/placement.h"
+#include "render/scenelayout.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QVector>
 
+// Each model is built in scene coordinates to fill its layout placement
+// exactly: the parts the viewer sees stay where the scene needs them, and
+// the hidden ones (a bottom inside or under the table, a back) reach as far
+// as the placement's box does. The OBJ file is written already fitted, and
+// its material library beside it under the same base name.
 struct ModelAsset
 {
-    QString baseName;            // "radar2": mdl/radar2.obj with mdl/radar2.mtl
-    QString textureFile;         // relative to the run directory
+    layout::SceneModel model;    // file names and placement, as the client uses them
     Mesh mesh;                   // in scene coordinates, as the client will show it
     QVector<Material> materials; // every material the mesh's groups use
-    Placement placement;
     QImage texture;
 };
 
-ModelAsset makeTable();   // "mdl/radartisch.obj", "textures/radartischr2t.png"
-ModelAsset makeRadar();   // "mdl/radar2.obj", "textures/radarr2t2.png"
-ModelAsset makeDisplay(); // "mdl/radardisplay.obj", "textures/radardisplay.png"
+inline Vec3 toVec3(const layout::Point &p)
+{
+    return {p.x, p.y, p.z};
+}
 
-QImage makeDiscTexture();   // "textures/radarscheibe.png": rings and bearings on transparency
-QImage makeSweepTexture();  // "textures/radgreen.png": green beam with a trail fading out
-QImage makeMarkerTexture(); // "textures/person.png": a person symbol with alpha
+ModelAsset makeTable();
+ModelAsset makeRadar();
+ModelAsset makeDisplay();
+
+QImage makeDiscTexture();   // rings and bearings on transparency
+QImage makeSweepTexture();  // green beam with a trail fading out
+QImage makeMarkerTexture(); // a person symbol with alpha
 
 // "clientSettings.xml" for a simulator on this machine.
 QByteArray defaultClientSettings(quint16 port);

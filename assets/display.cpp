@@ -1,6 +1,6 @@
 // The radar display: a long console at the near edge of the table whose
 // sloping face holds three screens (target list, scope, status). The model
-// is 6.02 wide (2 x its scale of 3.01); its lower part sits inside the
+// is as wide as its placement (2 x scale); its lower part sits inside the
 // table, and its top stays low enough not to hide the disc's outer ring.
 #include "assets/assets.h"
 #include "assets/pixelfont.h"
@@ -14,10 +14,13 @@
 
 namespace {
 
-// Scene extents: the box is centred on the offset (0.01, 1.388, 2.505).
-constexpr double x0 = 0.01 - 3.01, x1 = 0.01 + 3.01;
-constexpr double backZ = 2.155, frontZ = 2.855;
-constexpr double bottomY = 0.876, topY = 1.9;
+// Scene extents. The top and the front face stay where the scene needs
+// them; the bottom and the back lie opposite them across the offset.
+constexpr layout::Placement placement = layout::displayModel.placement;
+constexpr double x0 = placement.offset.x - placement.scale;
+constexpr double x1 = placement.offset.x + placement.scale;
+constexpr double frontZ = 2.855, backZ = 2 * placement.offset.z - frontZ;
+constexpr double topY = 1.9, bottomY = 2 * placement.offset.y - topY;
 constexpr double topFrontZ = 2.3;      // where the sloping screen face begins
 constexpr double screenBottomY = 1.48; // where it meets the front lip
 
@@ -185,7 +188,8 @@ Mesh buildMesh()
 
 ModelAsset makeDisplay()
 {
-    return {"radardisplay",   "textures/radardisplay.png",
-            buildMesh(),      {{"housing", housing, 60}, {"screen", QColor(20, 60, 40), 400}},
-            displayPlacement, paintTexture()};
+    return {layout::displayModel,
+            buildMesh(),
+            {{"housing", housing, 60}, {"screen", QColor(20, 60, 40), 400}},
+            paintTexture()};
 }

@@ -17,6 +17,9 @@ namespace {
 
 constexpr int discPixels = 1024;
 constexpr int markerPixels = 256;
+// Radius of the scope's outer ring, as a fraction of the disc's side; the
+// sweep reaches as far, and the table's scope bezel starts just outside.
+constexpr double scopeRadiusFraction = 0.45;
 constexpr double scopeRadius = scopeRadiusFraction * discPixels;
 
 const QColor ringGreen(110, 255, 150);

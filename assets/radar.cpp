@@ -1,7 +1,7 @@
 // The radar: an open-array antenna on a turning unit, on a mast that rises
 // through the table from a floor stand. The stand is what makes the model
-// 6 wide (2 x its scale of 3) and centres it on its offset; it stays hidden
-// under the table, so the visible part is a compact antenna.
+// as wide as its placement (2 x scale) and centres it on the offset; it
+// stays hidden under the table, so the visible part is a compact antenna.
 #include "assets/assets.h"
 #include "assets/pixelfont.h"
 #include "assets/shading.h"
@@ -13,14 +13,18 @@
 
 namespace {
 
-// Scene extents; the model's box spans y from standY0 to antennaY1, which
-// centres it on the offset's 1.1.
-constexpr double standHalfWidth = 3.0;
-constexpr double standY0 = -0.25, standY1 = -0.15, standHalfDepth = 0.2;
-constexpr double mastRadius = 0.07, mastTopY = 2.05;
-constexpr double flangeRadius = 0.2, flangeY0 = tableTopY, flangeY1 = 1.48;
-constexpr double unitHalfWidth = 0.16, unitHalfDepth = 0.13, unitTopY = 2.21;
+// Scene extents, about the vertical axis through the offset. The model's
+// box spans y from standY0 to antennaY1, so the stand's bottom lies as far
+// below the offset as the antenna's top lies above it.
+constexpr layout::Placement placement = layout::radarModel.placement;
+constexpr double axisX = placement.offset.x, axisZ = placement.offset.z;
 constexpr double antennaHalfWidth = 0.8, antennaHalfDepth = 0.06, antennaY1 = 2.45;
+constexpr double standHalfWidth = placement.scale;
+constexpr double standY0 = 2 * placement.offset.y - antennaY1, standY1 = standY0 + 0.1;
+constexpr double standHalfDepth = 0.2;
+constexpr double mastRadius = 0.07, mastTopY = 2.05;
+constexpr double flangeRadius = 0.2, flangeY0 = layout::tableTopY, flangeY1 = 1.48;
+constexpr double unitHalfWidth = 0.16, unitHalfDepth = 0.13, unitTopY = 2.21;
 constexpr int mastSegments = 16, flangeSegments = 24;
 
 const QSize textureSize(512, 512);
@@ -109,21 +113,22 @@ Mesh buildMesh()
 {
     Mesh mesh(textureSize);
     mesh.beginGroup("stand", "stand");
-    addBox(mesh, {-standHalfWidth, standY0, -standHalfDepth},
-           {standHalfWidth, standY1, standHalfDepth}, {stand, stand, stand, stand, stand, stand});
+    addBox(mesh, {axisX - standHalfWidth, standY0, axisZ - standHalfDepth},
+           {axisX + standHalfWidth, standY1, axisZ + standHalfDepth},
+           {stand, stand, stand, stand, stand, stand});
     mesh.beginGroup("mast", "steel");
-    addCylinder(mesh, {0, standY1, 0}, mastRadius, mastTopY - standY1, mastSegments, mastBand, {},
-                {});
+    addCylinder(mesh, {axisX, standY1, axisZ}, mastRadius, mastTopY - standY1, mastSegments,
+                mastBand, {}, {});
     mesh.beginGroup("flange", "darksteel");
-    addCylinder(mesh, {0, flangeY0, 0}, flangeRadius, flangeY1 - flangeY0, flangeSegments,
+    addCylinder(mesh, {axisX, flangeY0, axisZ}, flangeRadius, flangeY1 - flangeY0, flangeSegments,
                 flangeBand, flangeTop, {});
     mesh.beginGroup("unit", "unit");
-    addBox(mesh, {-unitHalfWidth, mastTopY, -unitHalfDepth},
-           {unitHalfWidth, unitTopY, unitHalfDepth},
+    addBox(mesh, {axisX - unitHalfWidth, mastTopY, axisZ - unitHalfDepth},
+           {axisX + unitHalfWidth, unitTopY, axisZ + unitHalfDepth},
            {unitTop, unitBottom, unitFront, unitBack, unitLeft, unitRight});
     mesh.beginGroup("antenna", "antenna");
-    addBox(mesh, {-antennaHalfWidth, unitTopY, -antennaHalfDepth},
-           {antennaHalfWidth, antennaY1, antennaHalfDepth},
+    addBox(mesh, {axisX - antennaHalfWidth, unitTopY, axisZ - antennaHalfDepth},
+           {axisX + antennaHalfWidth, antennaY1, axisZ + antennaHalfDepth},
            {antennaTop, antennaBottom, antennaFront, antennaBack, antennaLeft, antennaRight});
     return mesh;
 }
@@ -132,14 +137,12 @@ Mesh buildMesh()
 
 ModelAsset makeRadar()
 {
-    return {"radar2",
-            "textures/radarr2t2.png",
+    return {layout::radarModel,
             buildMesh(),
             {{"stand", QColor(40, 42, 46), 10},
              {"steel", steel, 300},
              {"darksteel", darkSteel, 200},
              {"unit", unitGrey, 60},
              {"antenna", antennaWhite, 120}},
-            radarPlacement,
             paintTexture()};
 }

@@ -10,7 +10,8 @@
 // client's fit-and-place puts it where it was built; else what is wrong.
 QString placementProblem(const ModelAsset &asset);
 
-// Writes mdl/*.obj and *.mtl, textures/*.png and clientSettings.xml (port
-// 3333) under `dir`, creating the folders. False with `error` set when a
-// model does not fit its placement or a file cannot be written.
+// Writes the scene layout's models with their material libraries, its
+// textures and a default clientSettings.xml under `dir`, creating the
+// folders. False with `error` set when a model does not fit its placement
+// or a file cannot be written.
 bool writeRunDirectory(const QString &dir, QString *error);

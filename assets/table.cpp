@@ -14,13 +14,16 @@
 
 namespace {
 
-// Scene extents. The fitted table is 22 wide (2 x its scale of 11) and
-// centred on its offset, so with the top at tableTopY the bottom is 0.17.
-constexpr double halfWidth = 11.0;
+// Scene extents. The width is the table's largest size, so its half is the
+// placement's scale; the top and the front edge stay where the scene needs
+// them, and the bottom and the far edge lie opposite them across the offset.
+constexpr layout::Placement placement = layout::tableModel.placement;
+constexpr double minX = placement.offset.x - placement.scale;
+constexpr double maxX = placement.offset.x + placement.scale;
 constexpr double nearZ = 3.4; // front edge, in front of the display
-constexpr double farZ = 2 * -0.32 - nearZ;
-constexpr double topY = tableTopY;
-constexpr double bottomY = 2 * 0.8 - topY;
+constexpr double farZ = 2 * placement.offset.z - nearZ;
+constexpr double topY = layout::tableTopY;
+constexpr double bottomY = 2 * placement.offset.y - topY;
 constexpr double slabThickness = 0.1;
 constexpr double cabinetInset = 0.15;
 constexpr double plinthInset = 0.4;
@@ -53,14 +56,14 @@ QTransform topTransform()
 {
     QTransform t;
     t.translate(topRegion.left(), topRegion.top());
-    t.scale(topRegion.width() / (2 * halfWidth), topRegion.height() / (nearZ - farZ));
-    t.translate(halfWidth, -farZ);
+    t.scale(topRegion.width() / (maxX - minX), topRegion.height() / (nearZ - farZ));
+    t.translate(-minX, -farZ);
     return t;
 }
 
 void paintScope(QPainter &p)
 {
-    const QPointF centre(discCentreX, discCentreZ);
+    const QPointF centre(layout::discCentreX, layout::discCentreZ);
     QLinearGradient bezel(centre + QPointF(-2, -2), centre + QPointF(2, 2));
     bezel.setColorAt(0.0, QColor(200, 205, 212));
     bezel.setColorAt(1.0, QColor(70, 74, 80));
@@ -131,15 +134,15 @@ void paintTop(QPainter &p)
     p.save();
     p.setTransform(topTransform());
     // A lamp above the scope: bright in the middle, dimmer towards the ends.
-    QRadialGradient lamp(QPointF(discCentreX, discCentreZ), 11.0);
+    QRadialGradient lamp(QPointF(layout::discCentreX, layout::discCentreZ), 11.0);
     lamp.setColorAt(0.0, scaled(surface, 1.25));
     lamp.setColorAt(0.5, surface);
     lamp.setColorAt(1.0, scaled(surface, 0.6));
-    p.fillRect(QRectF(-halfWidth, farZ, 2 * halfWidth, nearZ - farZ), lamp);
+    p.fillRect(QRectF(minX, farZ, maxX - minX, nearZ - farZ), lamp);
     // Inlaid border line.
     p.setPen(QPen(scaled(surface, 1.6), 0.03));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(-halfWidth + 0.3, farZ + 0.3, 2 * halfWidth - 0.6, nearZ - farZ - 0.6));
+    p.drawRect(QRectF(minX + 0.3, farZ + 0.3, maxX - minX - 0.6, nearZ - farZ - 0.6));
     paintScope(p);
     paintControls(p);
     paintKeypad(p);
@@ -197,19 +200,17 @@ Mesh buildMesh()
     Mesh mesh(textureSize);
     const double slabBottomY = topY - slabThickness;
     mesh.beginGroup("tabletop", "tabletop");
-    addBox(mesh, {-halfWidth, slabBottomY, farZ}, {halfWidth, topY, nearZ},
-           {topRegion, {}, {}, {}, {}, {}});
+    addBox(mesh, {minX, slabBottomY, farZ}, {maxX, topY, nearZ}, {topRegion, {}, {}, {}, {}, {}});
     mesh.beginGroup("edge", "edge");
-    addBox(mesh, {-halfWidth, slabBottomY, farZ}, {halfWidth, topY, nearZ},
+    addBox(mesh, {minX, slabBottomY, farZ}, {maxX, topY, nearZ},
            {{}, slabBottom, slabFront, slabBack, slabLeft, slabRight});
     mesh.beginGroup("cabinet", "cabinet");
     const double ci = cabinetInset, pi = plinthInset;
-    addBox(mesh, {-halfWidth + ci, bottomY + plinthHeight, farZ + ci},
-           {halfWidth - ci, slabBottomY, nearZ - ci},
+    addBox(mesh, {minX + ci, bottomY + plinthHeight, farZ + ci},
+           {maxX - ci, slabBottomY, nearZ - ci},
            {{}, {}, cabinetFront, cabinetBack, cabinetLeft, cabinetRight});
     mesh.beginGroup("plinth", "plinth");
-    addBox(mesh, {-halfWidth + pi, bottomY, farZ + pi},
-           {halfWidth - pi, bottomY + plinthHeight, nearZ - pi},
+    addBox(mesh, {minX + pi, bottomY, farZ + pi}, {maxX - pi, bottomY + plinthHeight, nearZ - pi},
            {{}, {}, plinthFront, plinthBack, plinthLeft, plinthRight});
     return mesh;
 }
@@ -218,13 +219,11 @@ Mesh buildMesh()
 
 ModelAsset makeTable()
 {
-    return {"radartisch",
-            "textures/radartischr2t.png",
+    return {layout::tableModel,
             buildMesh(),
             {{"tabletop", surface, 30},
              {"edge", edgeMetal, 200},
              {"cabinet", cabinet, 20},
              {"plinth", plinth, 10}},
-            tablePlacement,
             paintTexture()};
 }

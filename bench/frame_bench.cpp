@@ -5,8 +5,10 @@
 #include "bench/frame_bench.h"
 
 #include "glm/glm.h"
-#include "net/logic.h"
+#include "net/radarstate.h"
 #include "render/glwidget.h"
+#include "render/scenemodels.h"
+#include "render/sceneresources.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,43 +21,42 @@
 #include <memory>
 #include <vector>
 
-// Declared friends by Logic and GLWidget for tests and benchmarks.
-class LogicTestAccess
-{
-public:
-    // Fills the table as a decoded block would: a deterministic spread over
-    // the unit square.
-    static void setTargets(Logic &logic, int count)
-    {
-        quint32 state = 2024;
-        for (int i = 0; i < count; ++i) {
-            state = state * 1664525u + 1013904223u; // LCG
-            logic.drawn.targets[i].x = float(state >> 8) / float(1 << 24);
-            state = state * 1664525u + 1013904223u;
-            logic.drawn.targets[i].y = float(state >> 8) / float(1 << 24);
-            logic.drawn.targets[i].value = float(i + 1);
-        }
-        logic.drawn.targetCount = count;
-    }
-};
-
-class GLWidgetTestAccess
-{
-public:
-    static void paintGL(GLWidget &view) { view.paintGL(); }
-    static bool isSetUp(const GLWidget &view) { return view.markerList != nullptr; }
-    // Triangles of the three scene models; 0 while they are not read.
-    static std::size_t modelTriangles(const GLWidget &view)
-    {
-        std::size_t triangles = 0;
-        for (const ObjModel *model : {view.tableModel, view.radarModel, view.displayModel})
-            if (model)
-                triangles += model->facecount;
-        return triangles;
-    }
-};
-
 namespace {
+
+// The view with its frame step callable directly.
+class BenchView : public GLWidget
+{
+public:
+    using GLWidget::GLWidget;
+    using GLWidget::paintGL;
+};
+
+// Fills the table as a decoded block would: a deterministic spread over the
+// unit square.
+void setTargets(RadarState &drawn, int count)
+{
+    quint32 state = 2024;
+    for (int i = 0; i < count; ++i) {
+        state = state * 1664525u + 1013904223u; // LCG
+        drawn.targets[i].x = float(state >> 8) / float(1 << 24);
+        state = state * 1664525u + 1013904223u;
+        drawn.targets[i].y = float(state >> 8) / float(1 << 24);
+        drawn.targets[i].value = float(i + 1);
+    }
+    drawn.targetCount = count;
+}
+
+// Triangles of the three scene models; 0 while they are not read.
+std::size_t modelTriangles(const GLWidget &view)
+{
+    if (!view.scene())
+        return 0;
+    const SceneModels &models = view.scene()->models();
+    std::size_t triangles = 0;
+    for (const ObjModel *model : {models.table(), models.radar(), models.display()})
+        triangles += model->facecount;
+    return triangles;
+}
 
 const int frameWidth = 1280;
 const int frameHeight = 720;
@@ -63,12 +64,12 @@ const int setUpTimeoutMs = 10000;
 const int eventSliceMs = 50;
 const double maxFrameSeconds = 20e-3; // one tick
 const double millisecondsPerSecond = 1e3;
-const std::vector<int> fullCounts = {0, 100, 1000, 6553};
-const std::vector<int> smokeCounts = {0, 6553};
+const std::vector<int> fullCounts = {0, 100, 1000, RadarState::capacity};
+const std::vector<int> smokeCounts = {0, RadarState::capacity};
 const int smokeIterations = 3;
 
-std::unique_ptr<Logic> logic;
-std::unique_ptr<GLWidget> view;
+std::unique_ptr<RadarState> drawn;
+std::unique_ptr<BenchView> view;
 std::vector<int> counts;
 
 std::string paintName(int count)
@@ -110,12 +111,12 @@ bool glClean(benchmark::State &state)
 
 void benchPaint(benchmark::State &state, int count)
 {
-    LogicTestAccess::setTargets(*logic, count);
+    setTargets(*drawn, count);
     view->makeCurrent();
     glGetError();
     const double cpuStart = processCpuSeconds();
     for (auto _ : state) {
-        GLWidgetTestAccess::paintGL(*view);
+        view->paintGL();
         glFinish();
     }
     countProcessCpu(state, cpuStart);
@@ -129,7 +130,7 @@ void benchUpdate(benchmark::State &state, int count)
         state.SkipWithError("the view is not mapped: updateGL would draw nothing");
         return;
     }
-    LogicTestAccess::setTargets(*logic, count);
+    setTargets(*drawn, count);
     view->makeCurrent();
     glGetError();
     const double cpuStart = processCpuSeconds();
@@ -157,16 +158,14 @@ void benchClear(benchmark::State &state)
 bool setUpFrameBenchmarks(const BenchOptions &options)
 {
     counts = options.smoke ? smokeCounts : fullCounts;
-    logic = std::make_unique<Logic>();
-    view = std::make_unique<GLWidget>(logic.get());
+    drawn = std::make_unique<RadarState>();
+    view = std::make_unique<BenchView>(drawn.get());
     view->resize(frameWidth, frameHeight);
     view->show();
     QElapsedTimer clock;
     clock.start();
     // updateGL draws only once the window is mapped.
-    auto ready = [] {
-        return view->testAttribute(Qt::WA_Mapped) && GLWidgetTestAccess::isSetUp(*view);
-    };
+    auto ready = [] { return view->testAttribute(Qt::WA_Mapped) && view->scene() != nullptr; };
     while (!ready() && clock.elapsed() < setUpTimeoutMs)
         QApplication::processEvents(QEventLoop::AllEvents, eventSliceMs);
     if (!ready()) {
@@ -200,7 +199,7 @@ void registerFrameBenchmarks(const BenchOptions &options)
 
 void summarizeFrame(const ResultCollector &results, const BenchOptions &options, FigureTable &table)
 {
-    const std::size_t triangles = GLWidgetTestAccess::modelTriangles(*view);
+    const std::size_t triangles = modelTriangles(*view);
     table.figure("Scene models drawn (immediate mode)",
                  triangles > 0 ? printed("yes, %zu triangles in all", triangles)
                                : std::string("**no**: the view read no models"));
@@ -235,5 +234,5 @@ void summarizeFrame(const ResultCollector &results, const BenchOptions &options,
 void tearDownFrameBenchmarks()
 {
     view.reset();
-    logic.reset();
+    drawn.reset();
 }

@@ -1,79 +1,57 @@
-// The scene's solid furniture: the radar table, the radar and its display,
-// read once at set-up, drawn textured beneath the blended radar squares in
-// every frame and freed with the view.
+#include "render/scenemodels.h"
+
 #include "glm/glm.h"
-#include "render/glwidget.h"
+#include "render/scenelayout.h"
 
 namespace {
 
-// Reading fits each model into the cube of side 2 and smooths normals up to
-// this crease angle.
-constexpr GLfloat creaseAngleDeg = 90.0f;
 constexpr GLuint modelDrawMode = GLM_DRAW_SMOOTH | GLM_DRAW_TEXTURE;
 
 // Blending is off while the models are drawn, so the alpha only matters to
 // the blended squares drawn after them with this colour still current.
 constexpr GLfloat modelRed = 1.0f, modelGreen = 1.0f, modelBlue = 1.0f, modelAlpha = 0.7f;
 
-struct Placement
+ObjModel *readModel(const layout::SceneModel &what)
 {
-    GLfloat x, y, z; // offset of the fitted model's centre
-    GLfloat scale;   // of the fitted model, whose largest size is 2
-};
-
-constexpr Placement tablePlacement = {0.0f, 0.8f, -0.32f, 11.0f};
-constexpr Placement radarPlacement = {0.0f, 1.1f, 0.0f, 3.0f};
-constexpr Placement displayPlacement = {0.01f, 1.388f, 2.505f, 3.01f};
-
-ObjModel *readModel(const char *fileName)
-{
-    // Ends the process when the file or its material library is missing.
     glPushMatrix();
-    ObjModel *model = glmReadOBJ(fileName);
+    ObjModel *model = glmReadOBJ(what.modelFile);
     glmFitToUnitCube(model);
     glmFaceNormals(model);
-    glmVertexNormals(model, creaseAngleDeg);
+    glmVertexNormals(model, GLfloat(layout::creaseAngleDeg));
     glPopMatrix();
     return model;
 }
 
-void drawModel(ObjModel *model, const Placement &at, GLuint texture)
+void drawModel(ObjModel *model, const layout::Placement &at, GLuint texture)
 {
+    const GLfloat scale = GLfloat(at.scale);
     glPushMatrix();
-    glTranslatef(at.x, at.y, at.z);
-    glScalef(at.scale, at.scale, at.scale);
+    glTranslatef(GLfloat(at.offset.x), GLfloat(at.offset.y), GLfloat(at.offset.z));
+    glScalef(scale, scale, scale);
     glColor4f(modelRed, modelGreen, modelBlue, modelAlpha);
     glBindTexture(GL_TEXTURE_2D, texture);
     glmDraw(model, modelDrawMode);
     glPopMatrix();
 }
 
-void freeModel(ObjModel *&model)
-{
-    if (model)
-        glmFreeModel(model);
-    model = nullptr;
-}
-
 } // namespace
 
-void GLWidget::readModels()
+SceneModels::SceneModels()
+    : radarModel(readModel(layout::radarModel)), tableModel(readModel(layout::tableModel)),
+      displayModel(readModel(layout::displayModel))
 {
-    radarModel = readModel("mdl/radar2.obj");
-    tableModel = readModel("mdl/radartisch.obj");
-    displayModel = readModel("mdl/radardisplay.obj");
 }
 
-void GLWidget::drawModels()
+SceneModels::~SceneModels()
 {
-    drawModel(tableModel, tablePlacement, tableTexture);
-    drawModel(radarModel, radarPlacement, radarTexture);
-    drawModel(displayModel, displayPlacement, displayTexture);
+    glmFreeModel(radarModel);
+    glmFreeModel(displayModel);
+    glmFreeModel(tableModel);
 }
 
-void GLWidget::freeModels()
+void SceneModels::draw(GLuint radarTexture, GLuint tableTexture, GLuint displayTexture) const
 {
-    freeModel(radarModel);
-    freeModel(displayModel);
-    freeModel(tableModel);
+    drawModel(tableModel, layout::tableModel.placement, tableTexture);
+    drawModel(radarModel, layout::radarModel.placement, radarTexture);
+    drawModel(displayModel, layout::displayModel.placement, displayTexture);
 }

@@ -29,10 +29,10 @@ TEST(Generator, refusesAModelThatDoesNotFillItsPlacement)
 {
     ModelAsset a = makeRadar();
     EXPECT_EQ(placementProblem(a), "");
-    a.placement.offset.y += 0.01;
+    a.model.placement.offset.y += 0.01;
     EXPECT_NE(placementProblem(a), "");
     a = makeDisplay();
-    a.placement.scale = 3.0;
+    a.model.placement.scale = 3.0;
     EXPECT_TRUE(placementProblem(a).contains("largest size"));
     EXPECT_EQ(placementProblem(makeTable()), "");
 }

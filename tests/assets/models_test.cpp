@@ -1,5 +1,6 @@
 // The generated models as the client reads and places them.
 #include "glm/glm.h"
+#include "render/scenelayout.h"
 #include "staged.h"
 
 #include <QFileInfo>
@@ -10,27 +11,32 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace layout {
+// Names the model in test output.
+void PrintTo(const SceneModel &model, std::ostream *out)
+{
+    *out << model.modelFile;
+}
+} // namespace layout
 
 namespace {
 
 using ModelPtr = std::unique_ptr<ObjModel, void (*)(ObjModel *)>;
 
-struct Placed
-{
-    const char *file;
-    float offset[3];
-    float scale;
-};
+using Placed = layout::SceneModel;
+const Placed &table = layout::tableModel;
+const Placed &radar = layout::radarModel;
+const Placed &display = layout::displayModel;
 
-// The client's offsets and scales for its three models.
-const Placed table{"mdl/radartisch.obj", {0.0f, 0.8f, -0.32f}, 11.0f};
-const Placed radar{"mdl/radar2.obj", {0.0f, 1.1f, 0.0f}, 3.0f};
-const Placed display{"mdl/radardisplay.obj", {0.01f, 1.388f, 2.505f}, 3.01f};
-
-constexpr float sweepY = 1.44f;
-constexpr float discMinX = -2.5f, discMaxX = 2.5f, discMinZ = -3.0f, discMaxZ = 2.0f;
+constexpr float sweepY = float(layout::sweepHeight);
+constexpr float discMinX = float(layout::discCentreX - layout::discSide / 2);
+constexpr float discMaxX = float(layout::discCentreX + layout::discSide / 2);
+constexpr float discMinZ = float(layout::discCentreZ - layout::discSide / 2);
+constexpr float discMaxZ = float(layout::discCentreZ + layout::discSide / 2);
 
 // Reads a model and returns what the library printed meanwhile.
 ModelPtr readModel(const char *relative, std::string *printed)
@@ -57,11 +63,14 @@ struct Box
 // Scene positions of the fitted model's vertices, as the client draws them.
 std::vector<std::array<float, 3>> placedVertices(ObjModel *m, const Placed &p)
 {
+    const layout::Point &o = p.placement.offset;
+    const float offset[3] = {float(o.x), float(o.y), float(o.z)};
+    const float scale = float(p.placement.scale);
     std::vector<std::array<float, 3>> out;
     for (GLuint i = 1; i <= m->vertexcount; ++i) {
         std::array<float, 3> v;
         for (int a = 0; a < 3; ++a)
-            v[a] = p.offset[a] + p.scale * m->vertices[3 * i + a];
+            v[a] = offset[a] + scale * m->vertices[3 * i + a];
         out.push_back(v);
     }
     return out;
@@ -85,7 +94,7 @@ class Models : public testing::TestWithParam<Placed>
 TEST_P(Models, readWithoutMessagesAndWithTexturedMaterialGroups)
 {
     std::string printed;
-    ModelPtr m = readModel(GetParam().file, &printed);
+    ModelPtr m = readModel(GetParam().modelFile, &printed);
     ASSERT_TRUE(m);
     EXPECT_EQ(printed, "");
     EXPECT_GT(m->facecount, 0u);
@@ -117,7 +126,7 @@ TEST_P(Models, readWithoutMessagesAndWithTexturedMaterialGroups)
 TEST_P(Models, fitTheUnitCubeAndAreStoredFitted)
 {
     std::string printed;
-    ModelPtr m = readModel(GetParam().file, &printed);
+    ModelPtr m = readModel(GetParam().modelFile, &printed);
     ASSERT_TRUE(m);
     const GLfloat scale = glmFitToUnitCube(m.get());
     EXPECT_NEAR(scale, 1.0f, 1e-4f);
@@ -133,13 +142,14 @@ TEST_P(Models, fitTheUnitCubeAndAreStoredFitted)
 
 INSTANTIATE_TEST_SUITE_P(Staged, Models, testing::Values(table, radar, display),
                          [](const testing::TestParamInfo<Placed> &info) {
-                             return std::string(QFileInfo(info.param.file).baseName().toLatin1());
+                             return std::string(
+                                 QFileInfo(info.param.modelFile).baseName().toLatin1());
                          });
 
 ModelPtr placedModel(const Placed &p, std::vector<std::array<float, 3>> *vertices)
 {
     std::string printed;
-    ModelPtr m = readModel(p.file, &printed);
+    ModelPtr m = readModel(p.modelFile, &printed);
     if (m) {
         glmFitToUnitCube(m.get());
         *vertices = placedVertices(m.get(), p);

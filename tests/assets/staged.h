@@ -2,6 +2,8 @@
 // clientSettings.xml, which users and scripts/demo edit there).
 #pragma once
 
+#include "render/scenelayout.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,19 +12,22 @@ inline QString stagedPath(const QString &relative)
     return QString(RADAR_RUN_DIR_PATH) + '/' + relative;
 }
 
+// The scene layout's models, each followed by its material library, then
+// all its textures.
 inline const QStringList &stagedFiles()
 {
-    static const QStringList files{"mdl/radar2.obj",
-                                   "mdl/radar2.mtl",
-                                   "mdl/radartisch.obj",
-                                   "mdl/radartisch.mtl",
-                                   "mdl/radardisplay.obj",
-                                   "mdl/radardisplay.mtl",
-                                   "textures/radarr2t2.png",
-                                   "textures/radartischr2t.png",
-                                   "textures/radarscheibe.png",
-                                   "textures/radgreen.png",
-                                   "textures/radardisplay.png",
-                                   "textures/person.png"};
+    static const QStringList files = [] {
+        QStringList list;
+        for (const layout::SceneModel &m :
+             {layout::radarModel, layout::tableModel, layout::displayModel}) {
+            const QString obj = QString::fromLatin1(m.modelFile);
+            list << obj << obj.chopped(4) + ".mtl";
+        }
+        for (const char *texture : {layout::radarModel.textureFile, layout::tableModel.textureFile,
+                                    layout::discTextureFile, layout::sweepTextureFile,
+                                    layout::displayModel.textureFile, layout::markerTextureFile})
+            list << QString::fromLatin1(texture);
+        return list;
+    }();
     return files;
 }

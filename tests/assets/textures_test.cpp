@@ -43,19 +43,19 @@ int alphaAt(const QImage &image, double bearingDeg, double radiusFraction)
 
 TEST(Textures, allSixLoadWithPowerOfTwoSides)
 {
-    for (const char *file :
-         {"textures/radarr2t2.png", "textures/radartischr2t.png", "textures/radarscheibe.png",
-          "textures/radgreen.png", "textures/radardisplay.png", "textures/person.png"}) {
-        const QImage image = load(file);
-        EXPECT_TRUE(powerOfTwo(image.width())) << file;
-        EXPECT_TRUE(powerOfTwo(image.height())) << file;
+    for (const QString &file : stagedFiles()) {
+        if (!file.endsWith(".png"))
+            continue;
+        const QImage image = load(qPrintable(file));
+        EXPECT_TRUE(powerOfTwo(image.width())) << qPrintable(file);
+        EXPECT_TRUE(powerOfTwo(image.height())) << qPrintable(file);
     }
 }
 
 TEST(Textures, modelTexturesAreOpaqueAndNotFlat)
 {
-    for (const char *file :
-         {"textures/radarr2t2.png", "textures/radartischr2t.png", "textures/radardisplay.png"}) {
+    for (const char *file : {layout::radarModel.textureFile, layout::tableModel.textureFile,
+                             layout::displayModel.textureFile}) {
         const QImage image = load(file);
         EXPECT_EQ(shareOfPixels(image, [](QRgb p) { return qAlpha(p) < 255; }), 0.0) << file;
         // Baked shading: many distinct shades, not a few flat fills.
@@ -69,7 +69,7 @@ TEST(Textures, modelTexturesAreOpaqueAndNotFlat)
 
 TEST(Textures, discIsMostlyTransparentWithOpaqueRings)
 {
-    const QImage disc = load("textures/radarscheibe.png");
+    const QImage disc = load(layout::discTextureFile);
     EXPECT_GT(shareOfPixels(disc, [](QRgb p) { return qAlpha(p) < 64; }), 0.75);
     EXPECT_GT(shareOfPixels(disc, [](QRgb p) { return qAlpha(p) > 200; }), 0.01);
     EXPECT_EQ(qAlpha(disc.pixel(0, 0)), 0);
@@ -84,7 +84,7 @@ TEST(Textures, discIsMostlyTransparentWithOpaqueRings)
 
 TEST(Textures, sweepIsAGreenBeamWhoseTrailFadesAnticlockwise)
 {
-    const QImage sweep = load("textures/radgreen.png");
+    const QImage sweep = load(layout::sweepTextureFile);
     const QRgb beam = sweep.pixel(sweep.width() / 2, sweep.height() / 4);
     EXPECT_EQ(qAlpha(beam), 255);
     EXPECT_GT(qGreen(beam), qRed(beam));
@@ -110,7 +110,7 @@ TEST(Textures, sweepIsAGreenBeamWhoseTrailFadesAnticlockwise)
 
 TEST(Textures, markerIsASolidFigureOnTransparency)
 {
-    const QImage marker = load("textures/person.png");
+    const QImage marker = load(layout::markerTextureFile);
     const int w = marker.width();
     for (const QPoint corner :
          {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, w - 1), QPoint(w - 1, w - 1)})

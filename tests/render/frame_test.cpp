@@ -22,13 +22,15 @@ Projection expectedProjection(int width, int height)
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    gluPerspective(45.0, double(width) / double(height), 0.1, 100.0);
+    gluPerspective(layout::fieldOfViewDeg, double(width) / double(height), layout::nearPlane,
+                   layout::farPlane);
     p.projection = currentMatrix(GL_PROJECTION_MATRIX);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    gluLookAt(2.5, 6.0, 5.3, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    const layout::Point &e = layout::eye, &c = layout::lookAt, &u = layout::up;
+    gluLookAt(e.x, e.y, e.z, c.x, c.y, c.z, u.x, u.y, u.z);
     p.modelview = currentMatrix(GL_MODELVIEW_MATRIX);
     glPopMatrix();
     p.viewport[0] = p.viewport[1] = 0;
@@ -69,9 +71,24 @@ int maxChannelDifference(QRgb a, QRgb b)
                      std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
 }
 
-QPoint markerCentre(const Projection &p, const Target &t)
+QPoint project(const Projection &p, const layout::Point &w)
 {
-    return project(p, 3.0 * t.x - 1.5, 1.451, 3.0 * t.y - 2.0);
+    return project(p, w.x, w.y, w.z);
+}
+
+// Where the marker of a target lies, moved by (dx, dz) on its plane.
+QPoint markerPoint(const Projection &p, const Target &t, double dx = 0.0, double dz = 0.0)
+{
+    const layout::Point w = layout::targetToWorld(t.x, t.y);
+    return project(p, w.x + dx, w.y, w.z + dz);
+}
+
+// A point on a test model, which is a flat square at its placement: u and
+// v from -1 to 1 span it along x and z.
+QPoint onModel(const Projection &p, const layout::SceneModel &model, double u, double v)
+{
+    const layout::Placement &at = model.placement;
+    return project(p, at.offset.x + u * at.scale, at.offset.y, at.offset.z + v * at.scale);
 }
 
 using Frame = ViewTest;
@@ -79,24 +96,25 @@ using Frame = ViewTest;
 TEST_F(Frame, marksEachTargetWhereItsWorldPointProjects)
 {
     const std::vector<Target> targets = {{0.5f, 0.5f, 7}, {0.0f, 0.0f, 0}, {1.0f, 1.0f, 65535}};
-    LogicTestAccess::setTargets(*logic, targets);
+    setTargets(targets);
     ASSERT_TRUE(showView());
     const QImage image = frame();
     const Projection p = expectedProjection(viewWidth, viewHeight);
+    const double side = layout::markerSide;
 
     int expectedMarkerPixels = 0;
     for (const Target &t : targets) {
-        const QPoint centre = markerCentre(p, t);
+        const QPoint centre = markerPoint(p, t);
         ASSERT_TRUE(image.rect().contains(centre));
         const QRgb pixel = image.pixel(centre);
         EXPECT_TRUE(isMarker(pixel)) << "target " << t.x << ", " << t.y;
         // White at alpha 0.7 over a dark scene.
         EXPECT_NEAR(qRed(pixel), 0.7 * 255, 12);
-        // Markers are 0.3 units wide: a point 0.3 units off is not marked.
-        EXPECT_FALSE(
-            isMarker(image.pixel(project(p, 3.0 * t.x - 1.5 + 0.3, 1.451, 3.0 * t.y - 2.0))));
-        const QPoint right = project(p, 3.0 * t.x - 1.5 + 0.15, 1.451, 3.0 * t.y - 2.0);
-        const QPoint front = project(p, 3.0 * t.x - 1.5, 1.451, 3.0 * t.y - 2.0 + 0.15);
+        // A marker is a square of the layout's side: a point a side off is
+        // not marked.
+        EXPECT_FALSE(isMarker(image.pixel(markerPoint(p, t, side))));
+        const QPoint right = markerPoint(p, t, side / 2);
+        const QPoint front = markerPoint(p, t, 0.0, side / 2);
         expectedMarkerPixels += std::abs((right.x() - centre.x()) * (front.y() - centre.y())) * 4;
     }
     // Nothing else is marked: the three squares account for all marker pixels.
@@ -105,11 +123,11 @@ TEST_F(Frame, marksEachTargetWhereItsWorldPointProjects)
 
 TEST_F(Frame, drawsNoMarkerWithoutTargets)
 {
-    LogicTestAccess::setTargets(*logic, {{0.5f, 0.5f, 1}});
+    setTargets({{0.5f, 0.5f, 1}});
     ASSERT_TRUE(showView());
     ASSERT_GT(count(frame(), isMarker), 0);
 
-    LogicTestAccess::setTargets(*logic, {});
+    setTargets({});
     const QImage image = frame();
     EXPECT_EQ(count(image, isMarker), 0);
     EXPECT_GT(count(image, isSweep), 0);
@@ -117,21 +135,23 @@ TEST_F(Frame, drawsNoMarkerWithoutTargets)
 
 TEST_F(Frame, placesTargetsOutsideTheUnitSquareWithoutClamping)
 {
-    LogicTestAccess::setTargets(*logic, {{1.2f, -0.2f, 0}});
+    const Target outside{1.2f, -0.2f, 0};
+    setTargets({outside});
     ASSERT_TRUE(showView());
     const QImage image = frame();
     const Projection p = expectedProjection(viewWidth, viewHeight);
-    EXPECT_TRUE(isMarker(image.pixel(project(p, 3.0 * 1.2 - 1.5, 1.451, 3.0 * -0.2 - 2.0))));
-    EXPECT_FALSE(isMarker(image.pixel(project(p, 1.5, 1.451, -2.0))));
+    EXPECT_TRUE(isMarker(image.pixel(markerPoint(p, outside))));
+    // Clamped, it would sit at the unit square's edge.
+    EXPECT_FALSE(isMarker(image.pixel(project(p, layout::targetToWorld(1.0, 0.0)))));
 }
 
 TEST_F(Frame, sweepTurnsWithTheAngleAndAFullTurnLooksTheSame)
 {
     ASSERT_TRUE(showView());
     const QImage atZero = frame();
-    LogicTestAccess::setAngle(*logic, 90.0);
+    state.sweepAngle = 90.0;
     const QImage atQuarter = frame();
-    LogicTestAccess::setAngle(*logic, 360.0);
+    state.sweepAngle = 360.0;
     const QImage atFull = frame();
 
     ASSERT_GT(count(atZero, isSweep), 1000);
@@ -169,12 +189,12 @@ TEST_F(Frame, sweepTurnsAboutMinusYThroughTheDiscCentre)
 {
     ASSERT_TRUE(showView());
     const Projection p = expectedProjection(viewWidth, viewHeight);
-    const double height = 1.44;
-    const QPointF centre(0.0, -0.5); // x, z
+    const double height = layout::sweepHeight;
+    const QPointF centre(layout::discCentreX, layout::discCentreZ);
     // Centre of the lit quadrant on the sweep's plane: each lit pixel's
     // world point weighted by the world area the pixel covers.
     auto centroid = [&](double angle) {
-        LogicTestAccess::setAngle(*logic, angle);
+        state.sweepAngle = angle;
         const QImage image = frame();
         QPointF sum;
         double area = 0;
@@ -211,7 +231,7 @@ TEST_F(Frame, sweepTurnsAboutMinusYThroughTheDiscCentre)
 
 TEST_F(Frame, leavesBlendLightingAndLightOffWithTheCameraLoaded)
 {
-    LogicTestAccess::setTargets(*logic, {{0.2f, 0.3f, 0}, {0.7f, 0.1f, 0}});
+    setTargets({{0.2f, 0.3f, 0}, {0.7f, 0.1f, 0}});
     ASSERT_TRUE(showView());
     frame();
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -263,7 +283,7 @@ TEST_F(Frame, zeroHeightIsTakenAsOne)
 {
     ASSERT_TRUE(showView());
     view->makeCurrent();
-    GLWidgetTestAccess::resize(*view, 120, 0);
+    view->resizeGL(120, 0);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 120);
@@ -287,18 +307,19 @@ TEST_F(Frame, drawsEachModelOpaqueWithItsOwnTexture)
     const Projection p = expectedProjection(viewWidth, viewHeight);
     struct Probe
     {
-        double x, y, z;
+        const layout::SceneModel &model;
+        double u, v;
         int blue;
     };
     // Points where only one model shows, with neither another model nor the
     // radar squares (higher up, so seen further in) in front: the table's
     // far left, a thin strip at the radar's left edge, the display's near
-    // edge.
-    const Probe probes[] = {{-4.5, 0.8, -1.0, tableBlue},
-                            {-2.96, 1.1, -2.0, radarBlue},
-                            {0.0, 1.388, 3.5, displayBlue}};
+    // half.
+    const Probe probes[] = {{layout::tableModel, -0.4, -0.06, tableBlue},
+                            {layout::radarModel, -0.99, -0.67, radarBlue},
+                            {layout::displayModel, 0.0, 0.33, displayBlue}};
     for (const Probe &probe : probes) {
-        const QPoint at = project(p, probe.x, probe.y, probe.z);
+        const QPoint at = onModel(p, probe.model, probe.u, probe.v);
         ASSERT_TRUE(image.rect().contains(at)) << at.x() << ", " << at.y();
         const QRgb pixel = image.pixel(at);
         // Texture times white: the model's alpha of 0.7 does not blend.

@@ -1,6 +1,8 @@
 #include "glm/glm.h"
+#include "net/logic.h"
 #include "render/displaylist.h"
 #include "render/light.h"
+#include "render/scenemodels.h"
 #include "viewfixture.h"
 
 #include <QDir>
@@ -31,7 +33,8 @@ using ViewSetUp = ViewTest;
 
 TEST_F(ViewSetUp, hintsSizes)
 {
-    GLWidget unshown(logic.get());
+    Logic logic;
+    GLWidget unshown(&logic);
     EXPECT_EQ(unshown.sizeHint(), QSize(400, 400));
     EXPECT_EQ(unshown.minimumSizeHint(), QSize(50, 50));
 }
@@ -72,7 +75,7 @@ TEST_F(ViewSetUp, setsTheStateEveryFrameReliesOn)
 
     // Six distinct textures that outlive the pixmaps they came from.
     QPixmapCache::clear();
-    std::vector<GLuint> names = GLWidgetTestAccess::textures(*view);
+    std::vector<GLuint> names = textureNames(scene().textures());
     for (GLuint name : names)
         EXPECT_TRUE(glIsTexture(name)) << name;
     std::sort(names.begin(), names.end());
@@ -87,23 +90,24 @@ TEST_F(ViewSetUp, markerListLeavesTheMatrixTurnedDiscAndSweepDoNot)
     glMatrixMode(GL_MODELVIEW);
 
     glLoadIdentity();
-    GLWidgetTestAccess::discList(*view)->call();
+    scene().discList().call();
     EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), rotatedIdentity(0, 0, 0, 1));
-    GLWidgetTestAccess::sweepList(*view)->call();
+    scene().sweepList().call();
     EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), rotatedIdentity(0, 0, 0, 1));
-    GLWidgetTestAccess::markerList(*view)->call();
+    scene().markerList().call();
     EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), rotatedIdentity(90, -1, 0, 0));
 
     // Each list binds its own texture.
+    const SceneTextures &textures = scene().textures();
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), GLWidgetTestAccess::textures(*view)[5]);
-    GLWidgetTestAccess::discList(*view)->call();
+    EXPECT_EQ(GLuint(bound), textures.marker);
+    scene().discList().call();
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), GLWidgetTestAccess::textures(*view)[2]);
-    GLWidgetTestAccess::sweepList(*view)->call();
+    EXPECT_EQ(GLuint(bound), textures.disc);
+    scene().sweepList().call();
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), GLWidgetTestAccess::textures(*view)[3]);
+    EXPECT_EQ(GLuint(bound), textures.sweep);
 }
 
 TEST_F(ViewSetUp, destroyingTheViewDeletesItsListsAndGivesTheLightBack)
@@ -113,9 +117,8 @@ TEST_F(ViewSetUp, destroyingTheViewDeletesItsListsAndGivesTheLightBack)
     ContextWidget witness(16, view.get());
     ASSERT_TRUE(witness.ready());
     ASSERT_TRUE(witness.isSharing());
-    const std::vector<GLuint> lists = {GLWidgetTestAccess::markerList(*view)->listId(),
-                                       GLWidgetTestAccess::discList(*view)->listId(),
-                                       GLWidgetTestAccess::sweepList(*view)->listId()};
+    const std::vector<GLuint> lists = {scene().markerList().listId(), scene().discList().listId(),
+                                       scene().sweepList().listId()};
     for (GLuint list : lists)
         ASSERT_TRUE(glIsList(list));
 
@@ -141,7 +144,7 @@ TEST_F(ViewSetUp, viewNeverSetUpReleasesNothing)
     PointLight held(colour, colour, colour, position);
     held.enable();
     {
-        GLWidget unused(logic.get());
+        GLWidget unused(&state);
     }
     other.makeCurrent();
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
@@ -151,7 +154,8 @@ TEST_F(ViewSetUp, viewNeverSetUpReleasesNothing)
 TEST_F(ViewSetUp, readsTheThreeModelsFittedWithVertexNormals)
 {
     ASSERT_TRUE(showView());
-    for (ObjModel *model : GLWidgetTestAccess::models(*view)) {
+    const SceneModels &models = scene().models();
+    for (ObjModel *model : {models.radar(), models.table(), models.display()}) {
         ASSERT_NE(model, nullptr);
         EXPECT_NE(model->normals, nullptr);
         EXPECT_NE(model->facetnorms, nullptr);
@@ -168,9 +172,9 @@ TEST_F(ViewSetUp, missingImagesLeaveEmptyTexturesAndSetUpGoesOn)
     ASSERT_TRUE(QDir("textures").removeRecursively());
     ASSERT_TRUE(showView());
     view->makeCurrent();
-    for (GLuint name : GLWidgetTestAccess::textures(*view))
+    for (GLuint name : textureNames(scene().textures()))
         EXPECT_EQ(name, 0u);
-    EXPECT_NE(GLWidgetTestAccess::markerList(*view), nullptr);
+    EXPECT_TRUE(glIsList(scene().markerList().listId()));
     // Frames still draw, untextured in the current colour.
     const QImage image = frame();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

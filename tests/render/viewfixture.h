@@ -1,10 +1,12 @@
-// A shown GLWidget over a Logic whose targets and angle the test sets, in a
-// temporary working directory holding the view's data files.
+// A shown GLWidget drawing a RadarState that the test fills, in a temporary
+// working directory holding the view's data files.
 #pragma once
 
 #include "gltestsupport.h"
-#include "net/logic.h"
+#include "net/radarstate.h"
 #include "render/glwidget.h"
+#include "render/scenelayout.h"
+#include "render/sceneresources.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -12,37 +14,23 @@
 #include <memory>
 #include <vector>
 
-class DisplayList;
-class PointLight;
-struct ObjModel;
-
-class LogicTestAccess
+// The view with its frame and resize steps callable directly.
+class TestView : public GLWidget
 {
 public:
-    static void setTargets(Logic &logic, const std::vector<Target> &targets);
-    static void setAngle(Logic &logic, double angle) { logic.drawn.sweepAngle = angle; }
+    using GLWidget::GLWidget;
+    using GLWidget::paintGL;
+    using GLWidget::resizeGL;
 };
 
-class GLWidgetTestAccess
-{
-public:
-    static void paint(GLWidget &view) { view.paintGL(); }
-    static void resize(GLWidget &view, int width, int height) { view.resizeGL(width, height); }
-    static PointLight *light(GLWidget &view) { return view.light; }
-    static DisplayList *markerList(GLWidget &view) { return view.markerList; }
-    static DisplayList *discList(GLWidget &view) { return view.discList; }
-    static DisplayList *sweepList(GLWidget &view) { return view.sweepList; }
-    static std::vector<GLuint> textures(GLWidget &view);
-    static std::vector<ObjModel *> models(GLWidget &view)
-    {
-        return {view.radarModel, view.tableModel, view.displayModel};
-    }
-};
+// The six texture names in loading order.
+std::vector<GLuint> textureNames(const SceneTextures &textures);
 
 // Texture colours of the test scene: markers opaque white, disc a faint
 // blue, sweep transparent but for one opaque green quadrant, the three
 // models three shades of blue. So red shows markers only and green the
-// sweep or markers.
+// sweep or markers. Each model is a flat square, so fitted it spans
+// [-1, 1] in x and z and is drawn as a square of side 2 x scale.
 class ViewTest : public ::testing::Test
 {
 protected:
@@ -55,15 +43,18 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Writes the six textures (and the models, once the view reads them).
+    // Writes the six textures and the three models.
     void writeDataFiles();
-    // Creates, shows and draws the view once; false when it never mapped.
+    void setTargets(const std::vector<Target> &targets);
+    // Creates, shows and draws the view once; false when it never mapped or
+    // was not set up.
     bool showView();
     // Draws one frame with the view's context current and reads it back.
     QImage frame();
+    const SceneResources &scene() const { return *view->scene(); }
 
     QTemporaryDir dir;
     QString previousDir;
-    std::unique_ptr<Logic> logic;
-    std::unique_ptr<GLWidget> view;
+    RadarState state;
+    std::unique_ptr<TestView> view;
 };

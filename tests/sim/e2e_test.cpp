@@ -4,6 +4,8 @@
 // camera projects them, and one marker at each of the five corner targets;
 // the client must end by itself with status 0. A decimal-comma locale must
 // give the same picture.
+#include "render/scenelayout.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,14 +31,7 @@ constexpr int shotIntervalMs = 500;
 constexpr int lastShotMs = 5500;
 constexpr int exitSlackMs = 10000;
 
-// The client's camera: eye, centre, vertical field of view.
-constexpr double eye[3] = {2.5, 6.0, 5.3};
-constexpr double fovyDeg = 45.0;
-
-struct Point3
-{
-    double x, y, z;
-};
+using Point3 = layout::Point;
 
 QPointF project(Point3 p)
 {
@@ -52,18 +47,22 @@ QPointF project(Point3 p)
         for (int i = 0; i < 3; ++i)
             v[i] /= l;
     };
-    const double origin[3] = {0, 0, 0};
+    // The client's camera.
+    const double eye[3] = {layout::eye.x, layout::eye.y, layout::eye.z};
+    const double centre[3] = {layout::lookAt.x, layout::lookAt.y, layout::lookAt.z};
+    const double up[3] = {layout::up.x, layout::up.y, layout::up.z};
     double f[3];
-    sub(origin, eye, f);
+    sub(centre, eye, f);
     norm(f);
-    double s[3] = {f[1] * 0 - f[2] * 1, f[2] * 0 - f[0] * 0, f[0] * 1 - f[1] * 0}; // f x up
+    double s[3] = {f[1] * up[2] - f[2] * up[1], f[2] * up[0] - f[0] * up[2],
+                   f[0] * up[1] - f[1] * up[0]}; // f x up
     norm(s);
     const double u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2],
                          s[0] * f[1] - s[1] * f[0]};
     const double pw[3] = {p.x, p.y, p.z};
     double d[3];
     sub(pw, eye, d);
-    const double t = std::tan(fovyDeg * M_PI / 360.0);
+    const double t = std::tan(layout::fieldOfViewDeg * M_PI / 360.0);
     const double aspect = double(screenWidth) / screenHeight;
     const double depth = dot(d, f);
     const double nx = dot(d, s) / (depth * t * aspect), ny = dot(d, u) / (depth * t);
@@ -73,7 +72,7 @@ QPointF project(Point3 p)
 // Where the client draws the marker of a target.
 QPointF markerAt(double x, double y)
 {
-    return project({3 * x - 1.5, 1.451, 3 * y - 2.0});
+    return project(layout::targetToWorld(x, y));
 }
 
 bool isMarkerColour(QRgb p)
@@ -117,17 +116,23 @@ QString missingFromPicture(const QImage &shot)
     if (markerPixelsNear(shot, markerAt(0.25, 0.75)) > 0)
         missing << "empty scope at (0.25, 0.75)";
     // The table top, left and right of the scope, and its front face.
-    for (Point3 p : {Point3{-4.5, 1.43, -2.0}, Point3{3.5, 1.43, -2.0}, Point3{-4.0, 0.9, 3.25}}) {
+    const double top = layout::tableTopY;
+    for (Point3 p : {Point3{-4.5, top, -2.0}, Point3{3.5, top, -2.0}, Point3{-4.0, 0.9, 3.25}}) {
         const QRgb c = shot.pixel(project(p).toPoint());
         if (qRed(c) + qGreen(c) + qBlue(c) < 45 || qGreen(c) > qRed(c) + 40)
             missing << QString("table at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
     }
-    // The radar's antenna and mast: light grey above the green scope.
-    for (Point3 p : {Point3{-0.5, 2.42, 0.06}, Point3{0.4, 2.42, 0.06}, Point3{0.0, 1.75, 0.07}})
+    // The radar's antenna and mast, on the radar's vertical axis: light grey
+    // above the green scope.
+    const layout::Point radar = layout::radarModel.placement.offset;
+    for (Point3 p :
+         {Point3{radar.x - 0.5, 2.42, radar.z + 0.06}, Point3{radar.x + 0.4, 2.42, radar.z + 0.06},
+          Point3{radar.x, 1.75, radar.z + 0.07}})
         if (!isGrey(shot.pixel(project(p).toPoint()), 70))
             missing << QString("radar at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
     // The display's housing top, left and right of its middle.
-    for (Point3 p : {Point3{-2.0, 1.9, 2.23}, Point3{2.0, 1.9, 2.23}})
+    const double display = layout::displayModel.placement.offset.x;
+    for (Point3 p : {Point3{display - 2.0, 1.9, 2.23}, Point3{display + 2.0, 1.9, 2.23}})
         if (!isGrey(shot.pixel(project(p).toPoint()), 60))
             missing << QString("display at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
     // Beyond the table's far edge: the black background.
@@ -330,8 +335,9 @@ TEST(EndToEnd, clientShowsTheSceneAndCornerTargetsInAnyLocale)
     QPolygonF scope;
     constexpr double scopeMargin = 2.7; // the bezel's outer radius and a little
     for (int deg = 0; deg < 360; deg += 5)
-        scope << project({scopeMargin * std::sin(deg * M_PI / 180), 1.45,
-                          -0.5 - scopeMargin * std::cos(deg * M_PI / 180)});
+        scope << project({layout::discCentreX + scopeMargin * std::sin(deg * M_PI / 180),
+                          layout::discHeight,
+                          layout::discCentreZ - scopeMargin * std::cos(deg * M_PI / 180)});
     int differing = 0;
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x)
