@@ -64,8 +64,8 @@ const int setUpTimeoutMs = 10000;
 const int eventSliceMs = 50;
 const double maxFrameSeconds = 20e-3; // one tick
 const double millisecondsPerSecond = 1e3;
-const std::vector<int> fullCounts = {0, 100, 1000, RadarState::capacity};
-const std::vector<int> smokeCounts = {0, RadarState::capacity};
+const std::vector<int> fullCounts = {0, 100, 1000, wire::maxRecordsPerBlock};
+const std::vector<int> smokeCounts = {0, wire::maxRecordsPerBlock};
 const int smokeIterations = 3;
 
 std::unique_ptr<RadarState> drawn;

@@ -1,7 +1,8 @@
 // Frame: the real GLWidget, 1280 x 720, drawing the staged scene (textures
-// and models of the run directory) with 0, 100, 1000 and a full table of
-// targets put straight into the RadarState it draws. Needs a QApplication on
-// an X display and the run directory as the working directory.
+// and models of the run directory) with 0, 100, 1000 and the most targets
+// one block carries, put straight into the RadarState it draws. Needs a
+// QApplication on an X display and the run directory as the working
+// directory.
 #pragma once
 
 #include "bench/benchoptions.h"
