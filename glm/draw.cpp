@@ -3,6 +3,8 @@
 #include "glm/glmassert.h"
 #include "glm/modeadjust.h"
 
+#include <cstddef>
+
 namespace {
 
 const GlmModeMessages drawMessages = {
@@ -57,13 +59,13 @@ void glmDraw(ObjModel *model, GLuint mode)
             if (!glmTriangleInRange(model, t, mode))
                 continue;
             if (mode & GLM_DRAW_FLAT)
-                glNormal3fv(&model->facetnorms[size_t(3) * t.facetindex]);
+                glNormal3fv(&model->facetnorms[std::size_t{3} * t.facetindex]);
             for (int k = 0; k < 3; ++k) {
                 if (mode & GLM_DRAW_SMOOTH)
-                    glNormal3fv(&model->normals[size_t(3) * t.normalindex[k]]);
+                    glNormal3fv(&model->normals[std::size_t{3} * t.normalindex[k]]);
                 if (mode & GLM_DRAW_TEXTURE)
-                    glTexCoord2fv(&model->uvcoords[size_t(2) * t.uvindex[k]]);
-                glVertex3fv(&model->vertices[size_t(3) * t.vertexindex[k]]);
+                    glTexCoord2fv(&model->uvcoords[std::size_t{2} * t.uvindex[k]]);
+                glVertex3fv(&model->vertices[std::size_t{3} * t.vertexindex[k]]);
             }
         }
         glEnd();

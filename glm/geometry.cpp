@@ -69,13 +69,6 @@ Bounds boundsOf(const ObjModel *model)
     return b;
 }
 
-GLfloat *allocatePoints(GLuint count, int components, const char *operation)
-{
-    // Element 0 is never used; zeroed all the same so it reads as 0.
-    return static_cast<GLfloat *>(
-        glmAllocateZeroed((std::size_t(count) + 1) * components, sizeof(GLfloat), operation));
-}
-
 bool isZeroVector(const GLfloat *v)
 {
     return v[0] * v[0] + v[1] * v[1] + v[2] * v[2] == 0.0f;
@@ -144,9 +137,9 @@ void glmFlipWinding(ObjModel *model)
     }
     // Element 0 is skipped; negation turns 0 into -0, so two flips restore
     // every bit.
-    for (std::size_t i = 3; i < 3 * (std::size_t(model->facetnormcount) + 1); ++i)
+    for (std::size_t i = 3; i < 3 * (std::size_t{model->facetnormcount} + 1); ++i)
         model->facetnorms[i] = -model->facetnorms[i];
-    for (std::size_t i = 3; i < 3 * (std::size_t(model->normalcount) + 1); ++i)
+    for (std::size_t i = 3; i < 3 * (std::size_t{model->normalcount} + 1); ++i)
         model->normals[i] = -model->normals[i];
 }
 
@@ -156,7 +149,7 @@ void glmFaceNormals(ObjModel *model)
     GLM_ASSERT(model->vertices);
     std::free(model->facetnorms);
     model->facetnormcount = model->facecount;
-    model->facetnorms = allocatePoints(model->facetnormcount, 3, "glmFaceNormals");
+    model->facetnorms = glmAllocatePoints(model->facetnormcount, 3, "glmFaceNormals");
     for (GLuint t = 0; t < model->facecount; ++t) {
         ObjTriangle &triangle = model->faces[t];
         triangle.facetindex = t + 1;
@@ -178,7 +171,7 @@ void glmVertexNormals(ObjModel *model, GLfloat angle)
     const GLfloat cosAngle = static_cast<GLfloat>(std::cos(angle * pi / degreesPerHalfTurn));
 
     std::free(model->normals);
-    const std::size_t corners = 3 * std::size_t(model->facecount);
+    const std::size_t corners = std::size_t{3} * model->facecount;
     GLfloat *provisional =
         static_cast<GLfloat *>(glmAllocate((corners + 1) * 3, sizeof(GLfloat), "glmVertexNormals"));
     model->normals = provisional;
@@ -187,7 +180,7 @@ void glmVertexNormals(ObjModel *model, GLfloat angle)
     ObjFaceNode *nodes =
         static_cast<ObjFaceNode *>(glmAllocate(corners, sizeof(ObjFaceNode), "glmVertexNormals"));
     ObjFaceNode **members = static_cast<ObjFaceNode **>(glmAllocateZeroed(
-        std::size_t(model->vertexcount) + 1, sizeof(ObjFaceNode *), "glmVertexNormals"));
+        std::size_t{model->vertexcount} + 1, sizeof(ObjFaceNode *), "glmVertexNormals"));
     std::size_t used = 0;
     for (GLuint t = 0; t < model->facecount; ++t) {
         ObjTriangle &triangle = model->faces[t];
@@ -255,7 +248,7 @@ void glmVertexNormals(ObjModel *model, GLfloat angle)
     std::free(nodes);
     std::free(members);
 
-    GLfloat *normals = allocatePoints(model->normalcount, 3, "glmVertexNormals");
+    GLfloat *normals = glmAllocatePoints(model->normalcount, 3, "glmVertexNormals");
     std::memcpy(&normals[3], &provisional[3], 3 * sizeof(GLfloat) * model->normalcount);
     std::free(provisional);
     model->normals = normals;
@@ -266,7 +259,7 @@ void glmPlanarUVs(ObjModel *model)
     GLM_ASSERT(model);
     std::free(model->uvcoords);
     model->uvcount = model->vertexcount;
-    model->uvcoords = allocatePoints(model->uvcount, 2, "glmPlanarUVs");
+    model->uvcoords = glmAllocatePoints(model->uvcount, 2, "glmPlanarUVs");
 
     GLfloat dimensions[3];
     glmExtent(model, dimensions);
@@ -293,7 +286,7 @@ void glmSphereUVs(ObjModel *model)
     GLM_ASSERT(model->normals);
     std::free(model->uvcoords);
     model->uvcount = model->normalcount;
-    model->uvcoords = allocatePoints(model->uvcount, 2, "glmSphereUVs");
+    model->uvcoords = glmAllocatePoints(model->uvcount, 2, "glmSphereUVs");
 
     // Ratios are clamped to the domain of acos and asin: rounding of the
     // float lengths could otherwise push them just past 1.
@@ -307,12 +300,14 @@ void glmSphereUVs(ObjModel *model)
         GLfloat u = 0.0f;
         GLfloat v = 0.0f;
         if (r != 0.0f) {
-            const GLfloat theta = x == 0.0f
-                                      ? thetaOnYzPlane
-                                      : static_cast<GLfloat>(std::acos(double(clampUnit(x / rho))));
+            const GLfloat theta =
+                x == 0.0f
+                    ? thetaOnYzPlane
+                    : static_cast<GLfloat>(std::acos(static_cast<double>(clampUnit(x / rho))));
             const GLfloat phi =
                 y == 0.0f ? phiOnXzPlane
-                          : static_cast<GLfloat>(std::asin(double(clampUnit(y / r))) + phiOffset);
+                          : static_cast<GLfloat>(std::asin(static_cast<double>(clampUnit(y / r))) +
+                                                 phiOffset);
             u = static_cast<GLfloat>(phi / sphereDivisor);
             v = static_cast<GLfloat>(theta / sphereDivisor);
         }

@@ -4,10 +4,9 @@
 // input errors, so no caller ever sees a missing block.
 #pragma once
 
-#include <sys/mman.h>
+#include "glm/platform.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,22 +17,6 @@
     std::exit(1);
 }
 
-// Large arrays are filled right after they are allocated: asking for huge
-// pages for the whole 2 MiB pages inside the block saves most of the page
-// faults of filling them. Only a hint; the block stays a malloc block.
-constexpr std::uintptr_t glmHugePage = std::uintptr_t(2) << 20;
-
-inline void glmAdviseHugePages(void *block, std::size_t bytes)
-{
-    if (!block || bytes < 2 * glmHugePage)
-        return;
-    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(block);
-    const std::uintptr_t first = (start + glmHugePage - 1) & ~(glmHugePage - 1);
-    const std::uintptr_t last = (start + bytes) & ~(glmHugePage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-}
-
 // count elements of size bytes each, uninitialised; count may be 0.
 inline void *glmAllocate(std::size_t count, std::size_t size, const char *operation)
 {
@@ -42,7 +25,7 @@ inline void *glmAllocate(std::size_t count, std::size_t size, const char *operat
     void *block = std::malloc(count * size);
     if (!block && count * size != 0)
         glmOutOfMemory(operation);
-    glmAdviseHugePages(block, count * size);
+    glmplatform::adviseHugePages(block, count * size);
     return block;
 }
 
@@ -52,8 +35,16 @@ inline void *glmAllocateZeroed(std::size_t count, std::size_t size, const char *
     void *block = std::calloc(count, size);
     if (!block && count != 0 && size != 0)
         glmOutOfMemory(operation);
-    glmAdviseHugePages(block, count * size); // calloc has not touched fresh pages
+    glmplatform::adviseHugePages(block, count * size); // calloc has not touched fresh pages
     return block;
+}
+
+// A 1-based array of count points of components floats each: element 0
+// included, every value 0.
+inline float *glmAllocatePoints(std::size_t count, std::size_t components, const char *operation)
+{
+    return static_cast<float *>(
+        glmAllocateZeroed((count + 1) * components, sizeof(float), operation));
 }
 
 inline char *glmDuplicate(const char *text, const char *operation)

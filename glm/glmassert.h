@@ -2,10 +2,11 @@
 // source file "glm" whichever of the library's files the check is in.
 #pragma once
 
-#include <assert.h>
+#include "glm/platform.h"
 
 #ifdef NDEBUG
-#define GLM_ASSERT(expr) ((void)0)
+#define GLM_ASSERT(expr) static_cast<void>(0)
 #else
-#define GLM_ASSERT(expr) ((expr) ? (void)0 : __assert_fail(#expr, "glm", __LINE__, __func__))
+#define GLM_ASSERT(expr)                                                                           \
+    ((expr) ? static_cast<void>(0) : glmplatform::assertionFailed(#expr, __LINE__, __func__))
 #endif

@@ -4,7 +4,7 @@
 
 #include "glm/glm.h"
 
-#include <stdio.h>
+#include <cstdio>
 
 // One message per test, in the order the tests run.
 struct GlmModeMessages
@@ -23,31 +23,31 @@ struct GlmModeMessages
 inline GLuint glmAdjustMode(const ObjModel *model, GLuint mode, const GlmModeMessages &text)
 {
     if ((mode & GLM_DRAW_FLAT) && !model->facetnorms) {
-        printf("%s\n", text.noFacetNormals);
+        std::printf("%s\n", text.noFacetNormals);
         mode &= ~GLM_DRAW_FLAT;
     }
     if ((mode & GLM_DRAW_SMOOTH) && !model->normals) {
-        printf("%s\n", text.noNormals);
+        std::printf("%s\n", text.noNormals);
         mode &= ~GLM_DRAW_SMOOTH;
     }
     if ((mode & GLM_DRAW_TEXTURE) && !model->uvcoords) {
-        printf("%s\n", text.noUVs);
+        std::printf("%s\n", text.noUVs);
         mode &= ~GLM_DRAW_TEXTURE;
     }
     if ((mode & GLM_DRAW_FLAT) && (mode & GLM_DRAW_SMOOTH)) {
-        printf("%s\n", text.flatAndSmooth);
+        std::printf("%s\n", text.flatAndSmooth);
         mode &= ~GLM_DRAW_FLAT;
     }
     if ((mode & GLM_DRAW_COLOR) && !model->materiallist) {
-        printf("%s\n", text.colorNoMaterial);
+        std::printf("%s\n", text.colorNoMaterial);
         mode &= ~GLM_DRAW_COLOR;
     }
     if ((mode & GLM_DRAW_MATERIAL) && !model->materiallist) {
-        printf("%s\n", text.materialNone);
+        std::printf("%s\n", text.materialNone);
         mode &= ~GLM_DRAW_MATERIAL;
     }
     if ((mode & GLM_DRAW_COLOR) && (mode & GLM_DRAW_MATERIAL)) {
-        printf("%s\n", text.colorAndMaterial);
+        std::printf("%s\n", text.colorAndMaterial);
         mode &= ~GLM_DRAW_COLOR;
     }
     return mode;

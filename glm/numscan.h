@@ -9,12 +9,13 @@
 // also when the conversion then fails (a lone "-" or "." is consumed).
 #pragma once
 
+#include "glm/platform.h"
+
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <locale.h>
+#include <limits>
 #include <string>
 
 namespace glmscan {
@@ -75,15 +76,9 @@ template <bool skipLeadingSpace = true> inline bool scanInt(const char *&p, long
     return true;
 }
 
-inline locale_t cLocale()
-{
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return locale;
-}
-
 // Correctly rounded conversion of an unsigned number text of any length.
 // The rare paths stay out of line, so that the common one inlines.
-__attribute__((noinline)) inline float convertSlow(const char *begin, const char *end)
+[[gnu::noinline]] inline float convertSlow(const char *begin, const char *end)
 {
     float value = 0.0f;
     const std::from_chars_result result =
@@ -93,7 +88,7 @@ __attribute__((noinline)) inline float convertSlow(const char *begin, const char
     // Overflow and underflow (and hex text) go to the C library, which
     // gives infinity, zero or the rounded value as "%f" does.
     const std::string text(begin, end);
-    return strtof_l(text.c_str(), nullptr, cLocale());
+    return glmplatform::parseFloat(text.c_str());
 }
 
 // The fast path covers mantissas w below 2^53 and exponents within +-22:
@@ -104,7 +99,7 @@ constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6, 
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int fastExponentLimit = 22;
-constexpr std::uint64_t fastMantissaLimit = std::uint64_t(1) << 53;
+constexpr std::uint64_t fastMantissaLimit = std::uint64_t{1} << 53;
 constexpr int maxMantissaDigits = 19;
 constexpr long long exponentSaturation = 100000;
 
@@ -131,19 +126,19 @@ inline bool matchWord(const char *&p, const char *end, const char *word)
     return true;
 }
 
-__attribute__((noinline)) inline bool scanSpecial(const char *&p, const char *end, float &magnitude)
+[[gnu::noinline]] inline bool scanSpecial(const char *&p, const char *end, float &magnitude)
 {
     if ((*p | 0x20) == 'i') {
         if (!matchWord(p, end, "inf"))
             return false;
         if ((*p | 0x20) == 'i' && !matchWord(p, end, "inity"))
             return false;
-        magnitude = __builtin_inff();
+        magnitude = std::numeric_limits<float>::infinity();
         return true;
     }
     if (!matchWord(p, end, "nan"))
         return false;
-    magnitude = __builtin_nanf("");
+    magnitude = std::numeric_limits<float>::quiet_NaN();
     return true;
 }
 
@@ -154,7 +149,7 @@ inline bool isHexDigit(unsigned char c)
 
 // After "0x": hex digits, an optional point and fraction, an optional "p"
 // exponent; start points at the "0".
-__attribute__((noinline)) inline bool scanHex(const char *&p, const char *start, float &magnitude)
+[[gnu::noinline]] inline bool scanHex(const char *&p, const char *start, float &magnitude)
 {
     bool digits = false;
     bool point = false;
@@ -188,7 +183,7 @@ __attribute__((noinline)) inline bool scanHex(const char *&p, const char *start,
         }
     }
     const std::string text(start, numberEnd);
-    magnitude = strtof_l(text.c_str(), nullptr, cLocale());
+    magnitude = glmplatform::parseFloat(text.c_str());
     return true;
 }
 
@@ -197,7 +192,7 @@ __attribute__((noinline)) inline bool scanHex(const char *&p, const char *start,
 // number), correctly rounded to a float. An exponent marker without digits
 // is consumed and ignored. False when no number follows; value is then
 // unchanged. end is the end of the text (never read past).
-__attribute__((always_inline)) inline bool scanFloat(const char *&p, const char *end, float &value)
+[[gnu::always_inline]] inline bool scanFloat(const char *&p, const char *end, float &value)
 {
     p = skipSpace(p);
     bool negative = false;

@@ -5,9 +5,10 @@
 // sscanf: an out-of-range "%d" is undefined, and a blank line must not count.
 #include "glm/glm.h"
 
-#include <limits.h>
-#include <stdio.h>
-#include <stdlib.h>
+#include <climits>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -56,16 +57,16 @@ int parseNumbers(const char *line, long long *out, int max)
 
 GLubyte *glmLoadPPM(const char *filename, int *width, int *height)
 {
-    FILE *fp = fopen(filename, "rb");
+    std::FILE *fp = std::fopen(filename, "rb");
     if (!fp) {
-        perror(filename);
+        std::perror(filename);
         return nullptr;
     }
 
     char line[lineBufferSize];
-    if (!fgets(line, sizeof line, fp) || line[0] != 'P' || line[1] != '6') {
-        fprintf(stderr, "%s: Not a raw PPM file\n", filename);
-        fclose(fp);
+    if (!std::fgets(line, sizeof line, fp) || line[0] != 'P' || line[1] != '6') {
+        std::fprintf(stderr, "%s: Not a raw PPM file\n", filename);
+        std::fclose(fp);
         return nullptr;
     }
 
@@ -74,9 +75,9 @@ GLubyte *glmLoadPPM(const char *filename, int *width, int *height)
     long long numbers[headerNumbers] = {0, 0, 0};
     int n = 0;
     while (n < headerNumbers) {
-        if (!fgets(line, sizeof line, fp)) {
-            fprintf(stderr, "%s: Incomplete PPM header\n", filename);
-            fclose(fp);
+        if (!std::fgets(line, sizeof line, fp)) {
+            std::fprintf(stderr, "%s: Incomplete PPM header\n", filename);
+            std::fclose(fp);
             return nullptr;
         }
         if (line[0] == '#')
@@ -87,24 +88,25 @@ GLubyte *glmLoadPPM(const char *filename, int *width, int *height)
     long long w = numbers[0], h = numbers[1];
     if (w <= 0 || h <= 0 || w > maxImageBytes || h > maxImageBytes ||
         w * h > maxImageBytes / bytesPerPixel) {
-        fprintf(stderr, "%s: Bad PPM image size %lld x %lld\n", filename, w, h);
-        fclose(fp);
+        std::fprintf(stderr, "%s: Bad PPM image size %lld x %lld\n", filename, w, h);
+        std::fclose(fp);
         return nullptr;
     }
 
-    size_t size = size_t(w) * size_t(h) * bytesPerPixel;
+    const std::size_t size =
+        static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * bytesPerPixel;
     // Zeroed, so that a short file leaves defined pixels.
-    GLubyte *image = (GLubyte *)calloc(size, 1);
+    GLubyte *image = static_cast<GLubyte *>(std::calloc(size, 1));
     if (!image) {
-        fprintf(stderr, "%s: Not enough memory for a %lld x %lld PPM image\n", filename, w, h);
-        fclose(fp);
+        std::fprintf(stderr, "%s: Not enough memory for a %lld x %lld PPM image\n", filename, w, h);
+        std::fclose(fp);
         return nullptr;
     }
-    size_t got = fread(image, 1, size, fp);
-    (void)got; // a short read is not an error: the rest stays zero
-    fclose(fp);
+    // A short read is not an error: the rest stays zero.
+    [[maybe_unused]] const std::size_t got = std::fread(image, 1, size, fp);
+    std::fclose(fp);
 
-    *width = int(w);
-    *height = int(h);
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
     return image;
 }

@@ -212,8 +212,8 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner)
 
 // Index k of a corner as written: 1..count directly, -1 the last element
 // read so far. Anything else ends the program.
-[[noreturn]] __attribute__((noinline, cold)) void failIndex(long long k, const char *kind,
-                                                            const FaceSite &site)
+[[noreturn, gnu::noinline, gnu::cold]] void failIndex(long long k, const char *kind,
+                                                      const FaceSite &site)
 {
     std::fprintf(stderr, "glmReadOBJ(): %s index %lld out of range in \"%s\" line %u.\n", kind, k,
                  site.path, site.line());
@@ -375,16 +375,13 @@ ObjModel *glmReadOBJ(const char *filename)
     }
 
     // Zeroed, so element 0 and values a line leaves out read as 0.
-    model->vertices = static_cast<GLfloat *>(
-        glmAllocateZeroed(3 * (std::size_t(model->vertexcount) + 1), sizeof(GLfloat), readerName));
+    model->vertices = glmAllocatePoints(model->vertexcount, 3, readerName);
     model->faces =
         static_cast<ObjTriangle *>(glmAllocate(model->facecount, sizeof(ObjTriangle), readerName));
     if (model->normalcount)
-        model->normals = static_cast<GLfloat *>(glmAllocateZeroed(
-            3 * (std::size_t(model->normalcount) + 1), sizeof(GLfloat), readerName));
+        model->normals = glmAllocatePoints(model->normalcount, 3, readerName);
     if (model->uvcount)
-        model->uvcoords = static_cast<GLfloat *>(
-            glmAllocateZeroed(2 * (std::size_t(model->uvcount) + 1), sizeof(GLfloat), readerName));
+        model->uvcoords = glmAllocatePoints(model->uvcount, 2, readerName);
 
     TextScanner filling = file.scanner();
     glmFillPass(model, filling, groupCapacity);

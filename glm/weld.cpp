@@ -9,12 +9,13 @@
 #include "glm/glmalloc.h"
 #include "glm/glmassert.h"
 
-#include <math.h>
-#include <stdint.h>
-#include <stdlib.h>
-#include <string.h>
-
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -30,18 +31,18 @@ const double cellsPerEpsilon = 8.0;
 // there is far above epsilon, so they can only match an equal coordinate and
 // get a key of their own per float value, above every cell coordinate.
 const double cellLimit = 549755813888.0; // 2^39
-const int64_t hugeKeyBase = int64_t(1) << 40;
+const std::int64_t hugeKeyBase = std::int64_t{1} << 40;
 // Keys are stored offset to be non-negative, in keyBits bits per axis.
-const int64_t keyOffset = int64_t(1) << 39;
+const std::int64_t keyOffset = std::int64_t{1} << 39;
 const int keyBits = 41;
 
 // Hash table fill limit: grow when more than half the slots are used.
-const size_t maxLoadDivisor = 2;
-const size_t minTableSize = 64; // so the filter is at least one word
+const std::size_t maxLoadDivisor = 2;
+const std::size_t minTableSize = 64; // so the filter is at least one word
 // Occupancy filter bits per table slot. Most cells an epsilon box reaches are
 // empty; the filter answers those from a small bit array instead of a cache
 // miss in the table.
-const size_t filterBitsPerSlot = 2;
+const std::size_t filterBitsPerSlot = 2;
 
 inline bool closeEnough(const GLfloat *a, const GLfloat *b, GLfloat epsilon)
 {
@@ -59,11 +60,12 @@ inline bool closeEnough(const GLfloat *a, const GLfloat *b, GLfloat epsilon)
 // Three per-axis keys packed into 123 bits.
 struct CellKey
 {
-    uint64_t lo, hi;
-    static CellKey of(const int64_t c[3])
+    std::uint64_t lo, hi;
+    static CellKey of(const std::int64_t c[3])
     {
-        uint64_t x = uint64_t(c[0] + keyOffset), y = uint64_t(c[1] + keyOffset),
-                 z = uint64_t(c[2] + keyOffset);
+        std::uint64_t x = static_cast<std::uint64_t>(c[0] + keyOffset),
+                      y = static_cast<std::uint64_t>(c[1] + keyOffset),
+                      z = static_cast<std::uint64_t>(c[2] + keyOffset);
         return CellKey{x | y << keyBits, y >> (64 - keyBits) | z << (2 * keyBits - 64)};
     }
     bool operator==(const CellKey &o) const { return lo == o.lo && hi == o.hi; }
@@ -91,54 +93,54 @@ struct alignas(64) Cell
 class CellGrid
 {
 public:
-    CellGrid(double width, size_t expected) : width(width)
+    CellGrid(double width, std::size_t expected) : width(width)
     {
-        size_t capacity = minTableSize;
+        std::size_t capacity = minTableSize;
         while (capacity < expected * maxLoadDivisor)
             capacity *= 2;
         resize(capacity);
     }
 
-    bool isHuge(GLfloat f) const { return fabs(double(f) / width) > cellLimit; }
+    bool isHuge(GLfloat f) const { return std::fabs(static_cast<double>(f) / width) > cellLimit; }
 
     // Monotone in f for coordinates that are not huge.
-    int64_t cellOf(double f) const
+    std::int64_t cellOf(double f) const
     {
-        double q = floor(f / width);
+        double q = std::floor(f / width);
         q = std::min(std::max(q, -cellLimit), cellLimit);
-        return int64_t(q);
+        return static_cast<std::int64_t>(q);
     }
 
-    static int64_t hugeKey(GLfloat f)
+    static std::int64_t hugeKey(GLfloat f)
     {
-        uint32_t bits;
-        memcpy(&bits, &f, sizeof bits);
-        return hugeKeyBase + int64_t(bits);
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        return hugeKeyBase + static_cast<std::int64_t>(bits);
     }
 
-    int64_t keyOf(GLfloat f) const { return isHuge(f) ? hugeKey(f) : cellOf(f); }
+    std::int64_t keyOf(GLfloat f) const { return isHuge(f) ? hugeKey(f) : cellOf(f); }
 
     // The cell keys, along one axis, of every coordinate that can pass the
     // test against f: those of [f - epsilon, f + epsilon], or f's own key
     // when f is huge.
-    void rangeOf(GLfloat f, GLfloat epsilon, int64_t *lo, int64_t *hi) const
+    void rangeOf(GLfloat f, GLfloat epsilon, std::int64_t *lo, std::int64_t *hi) const
     {
         if (isHuge(f)) {
             *lo = *hi = hugeKey(f);
             return;
         }
-        *lo = cellOf(double(f) - double(epsilon));
-        *hi = cellOf(double(f) + double(epsilon));
+        *lo = cellOf(static_cast<double>(f) - static_cast<double>(epsilon));
+        *hi = cellOf(static_cast<double>(f) + static_cast<double>(epsilon));
     }
 
     const Cell *find(const CellKey &key) const
     {
-        size_t h = hash(key);
-        size_t bit = h & filterMask;
+        std::size_t h = hash(key);
+        std::size_t bit = h & filterMask;
         if (!(filter[bit / 64] >> (bit % 64) & 1))
             return nullptr;
-        size_t mask = slots.size() - 1;
-        for (size_t s = h & mask;; s = (s + 1) & mask) {
+        std::size_t mask = slots.size() - 1;
+        for (std::size_t s = h & mask;; s = (s + 1) & mask) {
             GLuint c = slots[s];
             if (c == 0)
                 return nullptr;
@@ -150,9 +152,9 @@ public:
     // Appends kept vector k to its cell; next links the vectors of a cell.
     void insert(const CellKey &key, GLuint k, const GLfloat *v, std::vector<GLuint> &next)
     {
-        size_t h = hash(key);
-        size_t mask = slots.size() - 1;
-        size_t s = h & mask;
+        std::size_t h = hash(key);
+        std::size_t mask = slots.size() - 1;
+        std::size_t s = h & mask;
         for (;; s = (s + 1) & mask) {
             GLuint c = slots[s];
             if (c == 0)
@@ -165,9 +167,9 @@ public:
         }
         cells.push_back(Cell{key, 0, 0, 0, {}});
         append(cells.back(), k, v, next);
-        slots[s] = GLuint(cells.size());
-        size_t bit = h & filterMask;
-        filter[bit / 64] |= uint64_t(1) << (bit % 64);
+        slots[s] = static_cast<GLuint>(cells.size());
+        std::size_t bit = h & filterMask;
+        filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
         if (cells.size() * maxLoadDivisor > slots.size())
             resize(slots.size() * 2);
     }
@@ -188,52 +190,52 @@ private:
 
     // Neighbouring cells are looked up together, so the 2 x 2 x 2 cells of a
     // block share one hashed position and sit next to each other from there.
-    static size_t hash(const CellKey &key)
+    static std::size_t hash(const CellKey &key)
     {
-        const uint64_t axisMask = (uint64_t(1) << keyBits) - 1;
-        uint64_t x = key.lo & axisMask;
-        uint64_t y = (key.lo >> keyBits | key.hi << (64 - keyBits)) & axisMask;
-        uint64_t z = key.hi >> (2 * keyBits - 64);
-        uint64_t local = (x & 1) | (y & 1) << 1 | (z & 1) << 2;
-        uint64_t h = (x >> 1) * 0x9E3779B97F4A7C15ull ^ (y >> 1) * 0xC2B2AE3D27D4EB4Full ^
-                     (z >> 1) * 0x165667B19E3779F9ull;
+        const std::uint64_t axisMask = (std::uint64_t{1} << keyBits) - 1;
+        std::uint64_t x = key.lo & axisMask;
+        std::uint64_t y = (key.lo >> keyBits | key.hi << (64 - keyBits)) & axisMask;
+        std::uint64_t z = key.hi >> (2 * keyBits - 64);
+        std::uint64_t local = (x & 1) | (y & 1) << 1 | (z & 1) << 2;
+        std::uint64_t h = (x >> 1) * 0x9E3779B97F4A7C15ull ^ (y >> 1) * 0xC2B2AE3D27D4EB4Full ^
+                          (z >> 1) * 0x165667B19E3779F9ull;
         h ^= h >> 31;
         h *= 0xBF58476D1CE4E5B9ull;
         h ^= h >> 29;
-        return size_t(h << 3 | local);
+        return static_cast<std::size_t>(h << 3 | local);
     }
 
-    void resize(size_t capacity)
+    void resize(std::size_t capacity)
     {
         slots.assign(capacity, 0);
-        size_t bits = capacity * filterBitsPerSlot;
+        std::size_t bits = capacity * filterBitsPerSlot;
         filter.assign(bits / 64, 0);
         filterMask = bits - 1;
-        size_t mask = capacity - 1;
-        for (size_t c = 0; c < cells.size(); ++c) {
-            size_t h = hash(cells[c].key);
-            size_t s = h & mask;
+        std::size_t mask = capacity - 1;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            std::size_t h = hash(cells[c].key);
+            std::size_t s = h & mask;
             while (slots[s] != 0)
                 s = (s + 1) & mask;
-            slots[s] = GLuint(c + 1);
-            size_t bit = h & filterMask;
-            filter[bit / 64] |= uint64_t(1) << (bit % 64);
+            slots[s] = static_cast<GLuint>(c + 1);
+            std::size_t bit = h & filterMask;
+            filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
         }
     }
 
     double width;
     std::vector<GLuint> slots; // cell number + 1, 0 when empty
     std::vector<Cell> cells;
-    std::vector<uint64_t> filter;
-    size_t filterMask = 0;
+    std::vector<std::uint64_t> filter;
+    std::size_t filterMask = 0;
 };
 
 inline bool isFinite(const GLfloat *v)
 {
-    return isfinite(v[0]) && isfinite(v[1]) && isfinite(v[2]);
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
-const GLuint noMatch = GLuint(-1);
+const GLuint noMatch = std::numeric_limits<GLuint>::max();
 
 // The merge itself: result must already hold a copy of input. report(i, j)
 // is called for input elements 1 to n in order, with the 1-based index j of
@@ -249,28 +251,28 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
         return n;
     }
 
-    double width = double(epsilon) * cellsPerEpsilon;
-    if (!isfinite(width))
+    double width = static_cast<double>(epsilon) * cellsPerEpsilon;
+    if (!std::isfinite(width))
         width = 1e300; // an infinite epsilon: one cell for all finite data
 
     CellGrid grid(width, n);
-    std::vector<GLuint> next(size_t(n) + 1, 0);
+    std::vector<GLuint> next(std::size_t{n} + 1, 0);
 
     // Bounds of the keys present, so that a wide epsilon box never walks
     // cells that cannot exist.
-    int64_t keyMin[3] = {INT64_MAX, INT64_MAX, INT64_MAX};
-    int64_t keyMax[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
+    std::int64_t keyMin[3] = {INT64_MAX, INT64_MAX, INT64_MAX};
+    std::int64_t keyMax[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
 
     GLuint kept = 0;
     for (GLuint i = 1; i <= n; ++i) {
-        const GLfloat *v = input + 3 * size_t(i);
+        const GLfloat *v = input + std::size_t{3} * i;
         GLuint best = noMatch;
 
         // A non-finite coordinate fails the test against anything, so such
         // vectors are always kept and never filed.
         bool finite = isFinite(v);
         if (finite && kept > 0) {
-            int64_t lo[3], hi[3];
+            std::int64_t lo[3], hi[3];
             bool empty = false;
             for (int a = 0; a < 3; ++a) {
                 grid.rangeOf(v[a], epsilon, &lo[a], &hi[a]);
@@ -278,7 +280,7 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
                 hi[a] = std::min(hi[a], keyMax[a]);
                 empty = empty || lo[a] > hi[a];
             }
-            int64_t c[3];
+            std::int64_t c[3];
             for (c[0] = lo[0]; !empty && c[0] <= hi[0]; ++c[0])
                 for (c[1] = lo[1]; c[1] <= hi[1]; ++c[1])
                     for (c[2] = lo[2]; c[2] <= hi[2]; ++c[2]) {
@@ -298,7 +300,7 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
                             }
                         }
                         for (GLuint k = found ? 0 : cell->overflow; k != 0 && k < best; k = next[k])
-                            if (closeEnough(v, result + 3 * size_t(k), epsilon)) {
+                            if (closeEnough(v, result + std::size_t{3} * k, epsilon)) {
                                 best = k;
                                 break;
                             }
@@ -307,9 +309,9 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
 
         if (best == noMatch) {
             best = ++kept;
-            memcpy(result + 3 * size_t(kept), v, 3 * sizeof(GLfloat));
+            std::memcpy(result + std::size_t{3} * kept, v, 3 * sizeof(GLfloat));
             if (finite) {
-                int64_t c[3];
+                std::int64_t c[3];
                 for (int a = 0; a < 3; ++a) {
                     c[a] = grid.keyOf(v[a]);
                     keyMin[a] = std::min(keyMin[a], c[a]);
@@ -325,9 +327,9 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
 
 GLfloat *copyVectors(const GLfloat *vectors, GLuint n, const char *operation)
 {
-    size_t floats = 3 * (size_t(n) + 1);
-    GLfloat *copy = (GLfloat *)glmAllocate(floats, sizeof(GLfloat), operation);
-    memcpy(copy, vectors, floats * sizeof(GLfloat));
+    std::size_t floats = 3 * (std::size_t{n} + 1);
+    GLfloat *copy = static_cast<GLfloat *>(glmAllocate(floats, sizeof(GLfloat), operation));
+    std::memcpy(copy, vectors, floats * sizeof(GLfloat));
     return copy;
 }
 
@@ -338,8 +340,9 @@ GLfloat *glmMergeVectors(GLfloat *vectors, GLuint *numvectors, GLfloat epsilon)
     GLuint n = *numvectors;
     GLfloat *result = copyVectors(vectors, n, "glmMergeVectors");
     // The map goes back into the x components, as floats.
-    *numvectors = mergeInto(vectors, n, epsilon, result,
-                            [vectors](GLuint i, GLuint j) { vectors[3 * size_t(i)] = GLfloat(j); });
+    *numvectors = mergeInto(vectors, n, epsilon, result, [vectors](GLuint i, GLuint j) {
+        vectors[std::size_t{3} * i] = static_cast<GLfloat>(j);
+    });
     return result;
 }
 
@@ -352,7 +355,7 @@ void glmWeldModel(ObjModel *model, GLfloat epsilon)
     GLuint n = model->vertexcount;
     GLfloat *result = copyVectors(model->vertices, n, "glmWeldModel");
     // The map is kept as integers here: a float map loses indices above 2^24.
-    std::vector<GLuint> map(size_t(n) + 1, 0);
+    std::vector<GLuint> map(std::size_t{n} + 1, 0);
     GLuint kept =
         mergeInto(model->vertices, n, epsilon, result, [&map](GLuint i, GLuint j) { map[i] = j; });
 
@@ -364,10 +367,9 @@ void glmWeldModel(ObjModel *model, GLfloat epsilon)
                 corner[k] = map[corner[k]];
     }
 
-    free(model->vertices);
+    std::free(model->vertices);
     model->vertexcount = kept;
-    model->vertices =
-        (GLfloat *)glmAllocateZeroed(3 * (size_t(kept) + 1), sizeof(GLfloat), "glmWeldModel");
-    memcpy(model->vertices + 3, result + 3, 3 * size_t(kept) * sizeof(GLfloat));
-    free(result);
+    model->vertices = glmAllocatePoints(kept, 3, "glmWeldModel");
+    std::memcpy(model->vertices + 3, result + 3, std::size_t{3} * kept * sizeof(GLfloat));
+    std::free(result);
 }
