@@ -1,8 +1,8 @@
 // Drawing on a real GL context: what glmDraw sends is read back through GL
 // feedback mode. Normals have no place in feedback, so a second capture
 // routes them into the texture coordinates with a pass-through vertex shader.
-#include "gl_test_context.h"
-#include "output_support.h"
+#include "glmtestsupport.h"
+#include "gltestcontext.h"
 
 #include <QOpenGLShaderProgram>
 #include <gtest/gtest.h>
@@ -83,7 +83,7 @@ protected:
     {
         program.reset();
         if (model)
-            freeModel(model);
+            glmFreeModel(model);
         EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
     }
 
@@ -447,7 +447,7 @@ TEST(DrawDeathTest, missingModelOrVerticesIsAnAssertion)
     EXPECT_DEATH(glmDraw(nullptr, 0), "glm:[0-9]+: .*Assertion `model' failed");
     ObjModel *model = newModel();
     EXPECT_DEATH(glmDraw(model, 0), "glm:[0-9]+: .*Assertion `model->vertices' failed");
-    freeModel(model);
+    glmFreeModel(model);
 }
 
 int main(int argc, char **argv)

@@ -1,8 +1,8 @@
 // The extension query against the real GL_EXTENSIONS string. This program
 // defines glGetString itself, counting the calls the library makes and
 // passing them on to the GL library, so "no GL call" and caching can be seen.
-#include "gl_test_context.h"
 #include "glm/glm.h"
+#include "gltestcontext.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

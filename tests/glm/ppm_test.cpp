@@ -1,4 +1,4 @@
-#include "output_support.h"
+#include "glmtestsupport.h"
 
 #include <gtest/gtest.h>
 

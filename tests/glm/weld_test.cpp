@@ -1,4 +1,4 @@
-#include "output_support.h"
+#include "glmtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -134,7 +134,7 @@ TEST(Weld, coincidingVerticesMergeAndTrianglesFollow)
         EXPECT_EQ(first[k], model->faces[0].vertexindex[k]);
         EXPECT_EQ(second[k], model->faces[1].vertexindex[k]);
     }
-    freeModel(model);
+    glmFreeModel(model);
 }
 
 TEST(Weld, nonPositiveEpsilonKeepsEveryVertex)
@@ -151,7 +151,7 @@ TEST(Weld, nonPositiveEpsilonKeepsEveryVertex)
         EXPECT_EQ(0, memcmp(xyz.data(), model->vertices + 3, xyz.size() * sizeof(GLfloat)));
         EXPECT_EQ(3u, model->faces[0].vertexindex[0]);
         EXPECT_EQ(1u, model->faces[0].vertexindex[2]);
-        freeModel(model);
+        glmFreeModel(model);
     }
 }
 
@@ -174,7 +174,7 @@ TEST(Weld, weldingLeavesNormalsUVsAndOtherIndicesAlone)
     EXPECT_EQ(2u, t.vertexindex[2]);
     EXPECT_EQ(1u, t.normalindex[2]);
     EXPECT_EQ(1u, t.uvindex[0]);
-    freeModel(model);
+    glmFreeModel(model);
 }
 
 TEST(MergeVectors, differenceOfExactlyEpsilonStaysDistinct)

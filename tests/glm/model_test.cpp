@@ -2,6 +2,8 @@
 // functions, and freeing partly filled models.
 #include "glmtestsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>

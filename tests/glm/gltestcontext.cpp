@@ -1,4 +1,4 @@
-#include "gl_test_context.h"
+#include "gltestcontext.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>

@@ -4,6 +4,8 @@
 // would see different statements.
 #include "glmtestsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <unistd.h>
 

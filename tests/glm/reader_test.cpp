@@ -1,6 +1,8 @@
 // Reading OBJ files and their MTL libraries from a temporary directory.
 #include "glmtestsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <clocale>
 #include <cmath>

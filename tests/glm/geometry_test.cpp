@@ -1,6 +1,8 @@
 // Geometry operations on models read from small OBJ files.
 #include "glmtestsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cmath>
 #include <cstring>
