@@ -1,4 +1,5 @@
 // radarprobe: checks a radar table server's side of the wire protocol.
+#include "cli/commandline.h"
 #include "probe/probeoptions.h"
 #include "probe/probereport.h"
 #include "probe/probesession.h"
@@ -9,7 +10,6 @@
 
 namespace {
 constexpr int exitViolations = 1;
-constexpr int exitInvalidOptions = 2;
 constexpr int exitUnreachable = 3;
 } // namespace
 
@@ -19,14 +19,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName("radarprobe");
 
     const ProbeOptionsResult parsed = parseProbeOptions(QCoreApplication::arguments());
-    if (parsed.status == ProbeOptionsResult::ShowHelp) {
-        std::fputs(qPrintable(parsed.text), stdout);
-        return 0;
-    }
-    if (parsed.status == ProbeOptionsResult::Invalid) {
-        std::fprintf(stderr, "radarprobe: %s\n", qPrintable(parsed.text));
-        return exitInvalidOptions;
-    }
+    if (parsed.status != ProbeOptionsResult::Run)
+        return parsed.answer();
     const ProbeOptions &options = parsed.options;
 
     ProbeSession session(options);
@@ -35,11 +29,9 @@ int main(int argc, char *argv[])
     session.start();
     app.exec();
 
-    if (!session.reached()) {
-        std::fprintf(stderr, "radarprobe: cannot reach %s: %s\n", qPrintable(options.target),
-                     qPrintable(session.errorString()));
-        return exitUnreachable;
-    }
+    if (!session.reached())
+        return fail(exitUnreachable,
+                    QString("cannot reach %1: %2").arg(options.target, session.errorString()));
     const ProbeRunInfo run{options.target, options.seconds, ProbeSession::requestIntervalMs,
                            options.maxLatencyMs, options.allowOutside};
     std::fputs(qPrintable(probeReport(run, session.checker())), stdout);

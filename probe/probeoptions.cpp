@@ -36,7 +36,7 @@ ProbeOptionsResult parseProbeOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(description));
-    const QCommandLineOption helpOption = parser.addHelpOption();
+    parser.addHelpOption();
     const QCommandLineOption durationOption(
         "duration",
         QString("Seconds to send requests for (default %1).").arg(ProbeOptions::defaultSeconds),
@@ -52,44 +52,35 @@ ProbeOptionsResult parseProbeOptions(const QStringList &arguments)
     parser.addPositionalArgument("host:port", "The server to probe ([v6 address]:port for IPv6).");
 
     ProbeOptionsResult result;
+    if (!result.parse(parser, arguments))
+        return result;
     ProbeOptions &options = result.options;
-    auto invalid = [&result](const QString &message) {
-        result.status = ProbeOptionsResult::Invalid;
-        result.text = message;
-        return result;
-    };
-
-    if (!parser.parse(arguments))
-        return invalid(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        result.status = ProbeOptionsResult::ShowHelp;
-        result.text = parser.helpText();
-        return result;
-    }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
-        return invalid(positional.isEmpty()
-                           ? "which server? Give HOST:PORT"
-                           : "one server at a time, not \"" + positional.join(' ') + "\"");
+        return result.refuse(positional.isEmpty()
+                                 ? "which server? Give HOST:PORT"
+                                 : "one server at a time, not \"" + positional.join(' ') + "\"");
     options.target = positional.first();
     if (!parseHostPort(options.target, &options.host, &options.port))
-        return invalid("the server must be HOST:PORT with a port from 1 to 65535, not \"" +
-                       options.target + "\"");
+        return result.refuse("the server must be HOST:PORT with a port from 1 to 65535, not \"" +
+                             options.target + "\"");
 
     bool ok = false;
     options.seconds = parser.value(durationOption).toDouble(&ok);
     if (!ok || !std::isfinite(options.seconds) || options.seconds <= 0.0 ||
         options.seconds > ProbeOptions::maxSeconds)
-        return invalid(QString("--duration must be a number of seconds above 0 and up to %1, not "
-                               "\"%2\"")
-                           .arg(ProbeOptions::maxSeconds)
-                           .arg(parser.value(durationOption)));
+        return result.refuse(
+            QString("--duration must be a number of seconds above 0 and up to %1, not "
+                    "\"%2\"")
+                .arg(ProbeOptions::maxSeconds)
+                .arg(parser.value(durationOption)));
 
     options.maxLatencyMs = parser.value(latencyOption).toInt(&ok, 10);
     if (!ok || options.maxLatencyMs < 1 || options.maxLatencyMs > ProbeOptions::maxMaxLatencyMs)
-        return invalid(QString("--max-latency must be a number of ms from 1 to %1, not \"%2\"")
-                           .arg(ProbeOptions::maxMaxLatencyMs)
-                           .arg(parser.value(latencyOption)));
+        return result.refuse(
+            QString("--max-latency must be a number of ms from 1 to %1, not \"%2\"")
+                .arg(ProbeOptions::maxMaxLatencyMs)
+                .arg(parser.value(latencyOption)));
     options.allowOutside = parser.isSet(outsideOption);
     return result;
 }

@@ -1,6 +1,8 @@
 // radarprobe's command line.
 #pragma once
 
+#include "cli/commandline.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,14 +21,7 @@ struct ProbeOptions
     bool allowOutside = false;
 };
 
-struct ProbeOptionsResult
-{
-    enum Status { Run, ShowHelp, Invalid };
-
-    Status status = Run;
-    ProbeOptions options; // meaningful when status is Run
-    QString text;         // the help text for ShowHelp, one error line for Invalid
-};
+using ProbeOptionsResult = CommandLine<ProbeOptions>;
 
 // Parses the full argument list (program name first). Never exits and never
 // prints.

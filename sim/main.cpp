@@ -1,4 +1,5 @@
 // radarsim: the target simulator server for radarclient.
+#include "cli/commandline.h"
 #include "sim/patterns.h"
 #include "sim/recordingfile.h"
 #include "sim/recordproxy.h"
@@ -17,13 +18,8 @@
 namespace {
 
 constexpr int exitCannotServe = 1;
-constexpr int exitInvalidInput = 2;
-
-int fail(int status, const QString &message)
-{
-    std::fprintf(stderr, "radarsim: %s\n", qPrintable(message));
-    return status;
-}
+// Unusable options, and unusable files they name.
+constexpr int exitInvalidInput = exitInvalidOptions;
 
 std::unique_ptr<TargetSource> loadScenario(const QString &path, QString *error)
 {
@@ -72,8 +68,7 @@ int serve(Server &server, const SimOptions &options, QCoreApplication &app)
     std::printf("radarsim: listening on port %u\n", unsigned(server.port()));
     std::fflush(stdout);
     const int status = app.exec();
-    std::fprintf(stderr, "radarsim: stopped with %d client(s) connected\n",
-                 server.connectionCount());
+    logLine(QString("stopped with %1 client(s) connected").arg(server.connectionCount()));
     return status;
 }
 
@@ -85,17 +80,13 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName("radarsim");
 
     const SimOptionsResult parsed = parseSimOptions(QCoreApplication::arguments());
-    if (parsed.status == SimOptionsResult::ShowHelp) {
-        std::fputs(qPrintable(parsed.text), stdout);
-        return 0;
-    }
-    if (parsed.status == SimOptionsResult::Invalid)
-        return fail(exitInvalidInput, parsed.text);
+    if (parsed.status != SimOptionsResult::Run)
+        return parsed.answer();
     const SimOptions &options = parsed.options;
 
     SignalWatcher signalWatcher;
     if (!signalWatcher.isValid())
-        std::fputs("radarsim: cannot watch SIGINT and SIGTERM; stop me with SIGKILL\n", stderr);
+        logLine("cannot watch SIGINT and SIGTERM; stop me with SIGKILL");
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app,
                      &QCoreApplication::quit);
 
@@ -130,8 +121,8 @@ int main(int argc, char *argv[])
             return fail(exitCannotServe, writer.error());
         RecordProxy proxy(options.upstreamHost, options.upstreamPort, writer);
         const int status = serve(proxy, options, app);
-        std::fprintf(stderr, "radarsim: recorded %lld block(s) into %s\n",
-                     static_cast<long long>(writer.blocksWritten()), qPrintable(writer.path()));
+        logLine(
+            QString("recorded %1 block(s) into %2").arg(writer.blocksWritten()).arg(writer.path()));
         return status;
     }
     }

@@ -48,7 +48,7 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(description).arg(faultModesHelp()));
-    const QCommandLineOption helpOption = parser.addHelpOption();
+    parser.addHelpOption();
     const QCommandLineOption portOption(
         "port",
         QString("TCP port to listen on (default %1; 0 picks a free port).")
@@ -81,35 +81,25 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
                        faultOption});
 
     SimOptionsResult result;
+    if (!result.parse(parser, arguments))
+        return result;
     SimOptions &options = result.options;
-    auto invalid = [&result](const QString &message) {
-        result.status = SimOptionsResult::Invalid;
-        result.text = message;
-        return result;
-    };
-
-    if (!parser.parse(arguments))
-        return invalid(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        result.status = SimOptionsResult::ShowHelp;
-        result.text = parser.helpText();
-        return result;
-    }
     if (!parser.positionalArguments().isEmpty())
-        return invalid("unexpected argument \"" + parser.positionalArguments().first() + "\"");
+        return result.refuse("unexpected argument \"" + parser.positionalArguments().first() +
+                             "\"");
 
     bool ok = false;
     const uint port = parser.value(portOption).toUInt(&ok, 10);
     if (!ok || port > 0xffff)
-        return invalid("--port must be a number from 0 to 65535, not \"" +
-                       parser.value(portOption) + "\"");
+        return result.refuse("--port must be a number from 0 to 65535, not \"" +
+                             parser.value(portOption) + "\"");
     options.port = quint16(port);
 
     if (parser.isSet(addressOption)) {
         QHostAddress address;
         if (!address.setAddress(parser.value(addressOption)))
-            return invalid("--address must be an IP address, not \"" + parser.value(addressOption) +
-                           "\"");
+            return result.refuse("--address must be an IP address, not \"" +
+                                 parser.value(addressOption) + "\"");
         options.address = address;
     }
 
@@ -119,7 +109,8 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         if (parser.isSet(*o))
             sources << "--" + o->names().first();
     if (sources.size() > 1)
-        return invalid(sources.join(" and ") + " cannot be combined: give one source of blocks");
+        return result.refuse(sources.join(" and ") +
+                             " cannot be combined: give one source of blocks");
     if (parser.isSet(scenarioOption)) {
         options.mode = SimOptions::Mode::Scenario;
         options.file = parser.value(scenarioOption);
@@ -131,49 +122,53 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         options.file = parser.value(recordOption);
     }
     if (options.mode != SimOptions::Mode::Pattern && options.file.isEmpty())
-        return invalid(sources.first() + " needs a file name");
+        return result.refuse(sources.first() + " needs a file name");
     if (options.mode != SimOptions::Mode::Pattern)
         for (const QCommandLineOption *o : {&targetsOption, &seedOption, &patternOption})
             if (parser.isSet(*o))
-                return invalid("--" + o->names().first() + " belongs to the patterns; " +
-                               sources.first() + " brings its own targets");
+                return result.refuse("--" + o->names().first() + " belongs to the patterns; " +
+                                     sources.first() + " brings its own targets");
 
     if (parser.isSet(loopOption) && options.mode != SimOptions::Mode::Replay)
-        return invalid("--loop goes with --replay (a scenario loops with its own \"loop\" line)");
+        return result.refuse(
+            "--loop goes with --replay (a scenario loops with its own \"loop\" line)");
     options.loop = parser.isSet(loopOption);
 
     if (parser.isSet(upstreamOption) != (options.mode == SimOptions::Mode::Record))
-        return invalid("--record and --upstream HOST:PORT go together");
+        return result.refuse("--record and --upstream HOST:PORT go together");
     if (parser.isSet(upstreamOption) &&
         !parseHostPort(parser.value(upstreamOption), &options.upstreamHost, &options.upstreamPort))
-        return invalid("--upstream must be HOST:PORT with a port from 1 to 65535, not \"" +
-                       parser.value(upstreamOption) + "\"");
+        return result.refuse("--upstream must be HOST:PORT with a port from 1 to 65535, not \"" +
+                             parser.value(upstreamOption) + "\"");
 
     for (const QString &fault : parser.values(faultOption))
         if (const QString error = addFault(options.faults, fault); !error.isEmpty())
-            return invalid(error);
+            return result.refuse(error);
     if (options.faults.any() && options.mode == SimOptions::Mode::Record)
-        return invalid("--fault does not go with --record: the recorder forwards bytes unchanged");
+        return result.refuse(
+            "--fault does not go with --record: the recorder forwards bytes unchanged");
     if (options.faults.overcount != 0 && options.mode == SimOptions::Mode::Replay)
-        return invalid("--fault overcount needs targets to encode; a replay sends recorded bytes");
+        return result.refuse(
+            "--fault overcount needs targets to encode; a replay sends recorded bytes");
 
     const int targets = parser.value(targetsOption).toInt(&ok, 10);
     if (!ok || targets < 0 || targets > BlockEncoder::maxRecordsPerBlock)
-        return invalid(QString("--targets must be a number from 0 to %1 (a block's 16-bit size "
-                               "field holds at most %1 records), not \"%2\"")
-                           .arg(BlockEncoder::maxRecordsPerBlock)
-                           .arg(parser.value(targetsOption)));
+        return result.refuse(
+            QString("--targets must be a number from 0 to %1 (a block's 16-bit size "
+                    "field holds at most %1 records), not \"%2\"")
+                .arg(BlockEncoder::maxRecordsPerBlock)
+                .arg(parser.value(targetsOption)));
     options.targets = targets;
 
     options.seed = parser.value(seedOption).toULongLong(&ok, 10);
     if (!ok)
-        return invalid("--seed must be a non-negative number, not \"" + parser.value(seedOption) +
-                       "\"");
+        return result.refuse("--seed must be a non-negative number, not \"" +
+                             parser.value(seedOption) + "\"");
 
     const auto pattern = patternFromName(parser.value(patternOption));
     if (!pattern)
-        return invalid("--pattern must be one of " + patternNames().join(", ") + ", not \"" +
-                       parser.value(patternOption) + "\"");
+        return result.refuse("--pattern must be one of " + patternNames().join(", ") + ", not \"" +
+                             parser.value(patternOption) + "\"");
     options.pattern = *pattern;
     return result;
 }

@@ -1,6 +1,7 @@
 // radarsim's command line.
 #pragma once
 
+#include "cli/commandline.h"
 #include "sim/faults.h"
 #include "sim/patterns.h"
 
@@ -30,16 +31,8 @@ struct SimOptions
     FaultPlan faults; // never with Record; no overcount with Replay
 };
 
-struct SimOptionsResult
-{
-    enum Status { Run, ShowHelp, Invalid };
-
-    Status status = Run;
-    SimOptions options; // meaningful when status is Run
-    QString text;       // the help text for ShowHelp, one error line for Invalid
-};
+using SimOptionsResult = CommandLine<SimOptions>;
 
 // Parses the full argument list (program name first). Never exits, never
 // prints and reads no files; the caller reports and chooses the exit code.
 SimOptionsResult parseSimOptions(const QStringList &arguments);
-
