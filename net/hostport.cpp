@@ -18,3 +18,8 @@ bool parseHostPort(const QString &text, QString *host, quint16 *port)
     *port = quint16(number);
     return true;
 }
+
+QString formatHostPort(const QString &host, quint16 port)
+{
+    return (host.contains(':') ? '[' + host + ']' : host) + ':' + QString::number(port);
+}

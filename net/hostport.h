@@ -9,3 +9,6 @@
 // for an empty host, a port that is not a decimal number in 1..65535, or an
 // unbracketed IPv6 address.
 bool parseHostPort(const QString &text, QString *host, quint16 *port);
+
+// "host:port", with an IPv6 host in brackets: the form parseHostPort reads.
+QString formatHostPort(const QString &host, quint16 port);

@@ -57,8 +57,7 @@ std::shared_ptr<const RecordingFile> loadRecording(const QString &path, bool loo
 }
 
 // Listens, tells scripts the port and runs until a signal.
-template <typename Server>
-int serve(Server &server, const SimOptions &options, QCoreApplication &app)
+int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app)
 {
     if (!server.listen(options.address, options.port))
         return fail(

@@ -1,41 +1,23 @@
 #include "sim/proxyconnection.h"
 
+#include "cli/commandline.h"
+#include "net/hostport.h"
 #include "sim/recordingfile.h"
 
-#include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <cstdio>
-
 namespace {
-
 constexpr qint64 nsPerUs = 1000;
-// A side that stops reading cannot keep a closing connection open.
-constexpr int closeGraceMs = 5000;
-
-QString describe(const QString &host, quint16 port)
-{
-    return (host.contains(':') ? '[' + host + ']' : host) + ':' + QString::number(port);
-}
-
-void logLine(const QString &line)
-{
-    std::fprintf(stderr, "radarsim: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
-
 } // namespace
 
 ProxyConnection::ProxyConnection(QTcpSocket *client, const QString &upstreamHost,
                                  quint16 upstreamPort, RecordingWriter *writer, QObject *parent)
-    : QObject(parent), client(client), upstream(new QTcpSocket(this)), closeTimer(new QTimer(this)),
-      writer(writer), peer(describe(client->peerAddress().toString(), client->peerPort())),
-      upstreamName(describe(upstreamHost, upstreamPort))
+    : ServerConnection(client, parent), upstream(new QTcpSocket(this)),
+      closeTimer(new QTimer(this)), writer(writer),
+      upstreamName(formatHostPort(upstreamHost, upstreamPort))
 {
     age.start();
-    client->setParent(this);
-    client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     closeTimer->setSingleShot(true);
     connect(closeTimer, &QTimer::timeout, this, &ProxyConnection::giveUp);
     connect(client, &QTcpSocket::readyRead, this, &ProxyConnection::fromClient);
@@ -44,10 +26,10 @@ ProxyConnection::ProxyConnection(QTcpSocket *client, const QString &upstreamHost
     connect(upstream, &QTcpSocket::readyRead, this, &ProxyConnection::fromUpstream);
     connect(upstream, &QTcpSocket::disconnected, this, &ProxyConnection::sideClosed);
     connect(upstream, &QTcpSocket::errorOccurred, this, &ProxyConnection::upstreamFailed);
-    logLine(QString("client %1 connected; forwarding to %2%3")
-                .arg(peer, upstreamName,
-                     writer ? ", recording into " + writer->path()
-                            : QString(" (not recorded: a recording holds one client)")));
+    logEvent(
+        QString(" connected; forwarding to %1%2")
+            .arg(upstreamName, writer ? ", recording into " + writer->path()
+                                      : QString(" (not recorded: a recording holds one client)")));
     // Not from the constructor: a failure at once would finish before anyone listens.
     QTimer::singleShot(0, this, [this, upstreamHost, upstreamPort] {
         if (!closing)
@@ -94,9 +76,9 @@ void ProxyConnection::fromUpstream()
 
 bool ProxyConnection::tooMuchQueued(const QTcpSocket *side, const char *name)
 {
-    if (side->bytesToWrite() <= maxPendingBytes)
+    if (!overfull(side))
         return false;
-    logLine(QString("client %1: %2 does not read; dropping both sides").arg(peer, name));
+    logEvent(QString(": %1 does not read; dropping both sides").arg(name));
     giveUp();
     return true;
 }
@@ -106,8 +88,7 @@ void ProxyConnection::upstreamFailed()
     // Errors of a connected upstream end in disconnected(); this is for the
     // connection that never came about.
     if (!upstreamReached && !closing) {
-        logLine(QString("client %1: cannot reach %2: %3")
-                    .arg(peer, upstreamName, upstream->errorString()));
+        logEvent(QString(": cannot reach %1: %2").arg(upstreamName, upstream->errorString()));
         sideClosed();
     }
 }
@@ -132,11 +113,9 @@ void ProxyConnection::sideClosed()
     done = true;
     closeTimer->stop();
     if (writer && framer.pendingBytes() > 0)
-        logLine(QString("client %1: %2 bytes of an unfinished block at the end are not recorded")
-                    .arg(peer)
-                    .arg(framer.pendingBytes()));
-    logLine(QString("client %1 closed after %2 blocks").arg(peer).arg(blocks));
-    emit finished(this);
+        logEvent(QString(": %1 bytes of an unfinished block at the end are not recorded")
+                     .arg(framer.pendingBytes()));
+    finish(blocks);
 }
 
 void ProxyConnection::giveUp()

@@ -5,37 +5,33 @@
 //
 // When either side closes, the other gets what is still queued for it and is
 // closed too. An upstream that cannot be reached closes the client.
-// Logs to standard error like a simulator connection.
+// Logs as every server connection does (serverbase.h); the closing line
+// counts the blocks forwarded.
 #pragma once
 
 #include "sim/blockframer.h"
+#include "sim/serverbase.h"
 
 #include <QElapsedTimer>
-#include <QObject>
 #include <QString>
 
 class QTcpSocket;
 class QTimer;
 class RecordingWriter;
 
-class ProxyConnection : public QObject
+// A side that does not read with more than maxPendingBytes queued for it
+// has both sides dropped.
+class ProxyConnection : public ServerConnection
 {
     Q_OBJECT
 
 public:
-    // Bytes queued for a side that does not read, past which both are dropped.
-    static constexpr qint64 maxPendingBytes = 16 * 1024 * 1024;
-
     // Takes ownership of `client` (connected) and starts connecting to the
     // upstream server. `writer` (null: not recorded) must outlive this.
     ProxyConnection(QTcpSocket *client, const QString &upstreamHost, quint16 upstreamPort,
                     RecordingWriter *writer, QObject *parent = nullptr);
 
     qint64 blocksForwarded() const { return blocks; }
-
-signals:
-    // Emitted once, when both sides are closed.
-    void finished(ProxyConnection *connection);
 
 private slots:
     void upstreamConnected();
@@ -48,13 +44,11 @@ private slots:
 private:
     bool tooMuchQueued(const QTcpSocket *side, const char *name);
 
-    QTcpSocket *client;
     QTcpSocket *upstream;
     QTimer *closeTimer;
     RecordingWriter *writer;
     BlockFramer framer;
     QElapsedTimer age;
-    QString peer;
     QString upstreamName;
     qint64 blocks = 0;
     bool upstreamReached = false;

@@ -4,15 +4,13 @@
 // recorded, later clients are only forwarded.
 #pragma once
 
-#include <QHostAddress>
-#include <QObject>
+#include "sim/serverbase.h"
+
 #include <QString>
 
-class ProxyConnection;
-class QTcpServer;
 class RecordingWriter;
 
-class RecordProxy : public QObject
+class RecordProxy : public ServerBase
 {
     Q_OBJECT
 
@@ -20,24 +18,13 @@ public:
     // `writer` (open) must outlive the proxy.
     RecordProxy(const QString &upstreamHost, quint16 upstreamPort, RecordingWriter &writer,
                 QObject *parent = nullptr);
-    ~RecordProxy() override;
 
-    // As SimServer::listen.
-    bool listen(const QHostAddress &address, quint16 port);
-    quint16 port() const;
-    QString errorString() const;
-
-    int connectionCount() const { return connections; }
-
-private slots:
-    void acceptConnections();
-    void connectionFinished(ProxyConnection *connection);
+protected:
+    ServerConnection *connectionFor(QTcpSocket *socket) override;
 
 private:
     QString upstreamHost;
     quint16 upstreamPort;
     RecordingWriter &writer;
-    QTcpServer *server;
-    int connections = 0;
     bool recorded = false; // the first client has been given the writer
 };

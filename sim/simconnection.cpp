@@ -2,49 +2,24 @@
 
 #include "sim/replysource.h"
 
-#include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
-
-namespace {
-
-// A client that stops reading cannot keep a closing connection open.
-constexpr int closeGraceMs = 5000;
-
-QString describePeer(const QTcpSocket *socket)
-{
-    QString host = socket->peerAddress().toString();
-    if (host.contains(':'))
-        host = '[' + host + ']';
-    return host + ':' + QString::number(socket->peerPort());
-}
-
-void logLine(const QString &line)
-{
-    std::fprintf(stderr, "radarsim: %s\n", qPrintable(line));
-    std::fflush(stderr);
-}
-
-} // namespace
 
 SimConnection::SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> replies,
                              const FaultPlan &faults, QObject *parent)
-    : QObject(parent), socket(socket), replies(std::move(replies)), faults(faults),
-      timer(new QTimer(this)), peer(describePeer(socket))
+    : ServerConnection(socket, parent), replies(std::move(replies)), faults(faults),
+      timer(new QTimer(this))
 {
     age.start();
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);
     connect(timer, &QTimer::timeout, this, &SimConnection::resume);
-    socket->setParent(this);
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(socket, &QTcpSocket::readyRead, this, &SimConnection::readRequests);
-    connect(socket, &QTcpSocket::disconnected, this, &SimConnection::closed);
-    logLine("client " + peer + " connected");
+    connect(client, &QTcpSocket::readyRead, this, &SimConnection::readRequests);
+    connect(client, &QTcpSocket::disconnected, this, &SimConnection::closed);
+    logEvent(" connected");
     if (faults.dropAfter == 0) {
         // Not from the constructor: nobody listens to finished() yet.
         QTimer::singleShot(0, this,
@@ -52,7 +27,7 @@ SimConnection::SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> re
         return;
     }
     // Bytes may have arrived before the signal was connected.
-    if (socket->bytesAvailable() > 0)
+    if (client->bytesAvailable() > 0)
         readRequests();
 }
 
@@ -60,7 +35,7 @@ SimConnection::~SimConnection() = default;
 
 void SimConnection::readRequests()
 {
-    const QByteArray bytes = socket->readAll();
+    const QByteArray bytes = client->readAll();
     if (closing || done)
         return;
     unanswered += std::count(bytes.begin(), bytes.end(), requestByte);
@@ -70,9 +45,9 @@ void SimConnection::readRequests()
 void SimConnection::serve()
 {
     while (!done && !closing && outgoing.isEmpty() && unanswered > 0) {
-        if (socket->bytesToWrite() > maxPendingBytes) {
-            logLine("client " + peer + " does not read its blocks; dropping it");
-            socket->abort();
+        if (overfull(client)) {
+            logEvent(" does not read its blocks; dropping it");
+            client->abort();
             closed();
             return;
         }
@@ -101,8 +76,8 @@ void SimConnection::resume()
     if (done)
         return;
     if (closing) {
-        logLine("client " + peer + " does not take its last blocks; dropping it");
-        socket->abort();
+        logEvent(" does not take its last blocks; dropping it");
+        client->abort();
         closed();
         return;
     }
@@ -115,12 +90,12 @@ bool SimConnection::writePieces()
 {
     while (written < outgoing.size()) {
         const int end = pieceEnd();
-        socket->write(outgoing.constData() + written, end - written);
+        client->write(outgoing.constData() + written, end - written);
         written = end;
         if (written == outgoing.size())
             break;
         // Each piece its own write, so that it leaves as its own segment.
-        socket->flush();
+        client->flush();
         if (const int pauseMs = pauseAfter(end); pauseMs > 0) {
             timer->start(pauseMs);
             return false;
@@ -161,9 +136,9 @@ void SimConnection::hangUp(const QString &why)
         return;
     closing = true;
     timer->stop();
-    logLine("client " + peer + ": " + why);
+    logEvent(": " + why);
     // Sends what is queued, then closes; disconnected() brings closed().
-    socket->disconnectFromHost();
+    client->disconnectFromHost();
     if (!done)
         timer->start(closeGraceMs);
 }
@@ -174,6 +149,5 @@ void SimConnection::closed()
         return;
     done = true;
     timer->stop();
-    logLine(QString("client %1 closed after %2 blocks").arg(peer).arg(blocksSent));
-    emit finished(this);
+    finish(blocksSent);
 }

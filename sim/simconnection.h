@@ -7,16 +7,15 @@
 // changes every size field. When the reply source runs out, the connection
 // is closed once the blocks sent so far are out.
 //
-// Logs one line to standard error when the client connects, one when the
-// connection is closed on purpose, and one, with the number of blocks sent,
-// when it ends.
+// Logs as every server connection does (serverbase.h): the closing line
+// counts the blocks sent, and hanging up on purpose has its own line.
 #pragma once
 
 #include "sim/faults.h"
+#include "sim/serverbase.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -25,26 +24,18 @@ class QTcpSocket;
 class QTimer;
 class ReplySource;
 
-class SimConnection : public QObject
+class SimConnection : public ServerConnection
 {
     Q_OBJECT
 
 public:
     static constexpr char requestByte = 0x02;
-    // A client that keeps asking without reading would make the send buffer
-    // grow without end; past this many unsent bytes it is dropped.
-    static constexpr qint64 maxPendingBytes = 16 * 1024 * 1024;
 
     // Takes ownership of `socket` (connected) and `replies`. The connection's
     // clock, which due times count from, starts now.
     SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> replies,
                   const FaultPlan &faults = {}, QObject *parent = nullptr);
     ~SimConnection() override;
-
-signals:
-    // Emitted once, after the connection has closed (the client left or was
-    // dropped) and its closing line has been logged.
-    void finished(SimConnection *connection);
 
 private slots:
     void readRequests();
@@ -59,12 +50,10 @@ private:
     void blockSent();
     void hangUp(const QString &why);
 
-    QTcpSocket *socket;
     std::unique_ptr<ReplySource> replies;
     FaultPlan faults;
     QTimer *timer; // a due time or a pause inside a block
     QElapsedTimer age;
-    QString peer;
     qint64 unanswered = 0; // requests waiting for their block
     QByteArray outgoing;   // the block on its way; empty when idle
     int written = 0;       // bytes of `outgoing` handed to the socket

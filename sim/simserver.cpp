@@ -3,9 +3,6 @@
 #include "sim/replysource.h"
 #include "sim/simconnection.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
-
 namespace {
 constexpr double msPerSecond = 1000.0;
 }
@@ -20,30 +17,9 @@ SimServer::SimServer(TargetSource &source, const FaultPlan &faults, QObject *par
 }
 
 SimServer::SimServer(ReplyFactory makeReplies, const FaultPlan &faults, QObject *parent)
-    : QObject(parent), makeReplies(std::move(makeReplies)), faults(faults),
-      server(new QTcpServer(this))
+    : ServerBase(parent), makeReplies(std::move(makeReplies)), faults(faults)
 {
     clock.start();
-    connect(server, &QTcpServer::newConnection, this, &SimServer::acceptConnections);
-}
-
-// Connections are children and go with the server; their sockets are closed
-// without the per-connection log line.
-SimServer::~SimServer() = default;
-
-bool SimServer::listen(const QHostAddress &address, quint16 port)
-{
-    return server->listen(address, port);
-}
-
-quint16 SimServer::port() const
-{
-    return server->serverPort();
-}
-
-QString SimServer::errorString() const
-{
-    return server->errorString();
 }
 
 double SimServer::seconds() const
@@ -51,17 +27,7 @@ double SimServer::seconds() const
     return double(clock.elapsed()) / msPerSecond;
 }
 
-void SimServer::acceptConnections()
+ServerConnection *SimServer::connectionFor(QTcpSocket *socket)
 {
-    while (QTcpSocket *socket = server->nextPendingConnection()) {
-        auto *connection = new SimConnection(socket, makeReplies(), faults, this);
-        ++connections;
-        connect(connection, &SimConnection::finished, this, &SimServer::connectionFinished);
-    }
-}
-
-void SimServer::connectionFinished(SimConnection *connection)
-{
-    --connections;
-    connection->deleteLater();
+    return new SimConnection(socket, makeReplies(), faults, this);
 }

@@ -3,21 +3,17 @@
 #pragma once
 
 #include "sim/faults.h"
+#include "sim/serverbase.h"
 
 #include <QElapsedTimer>
-#include <QHostAddress>
-#include <QObject>
-#include <QString>
 
 #include <functional>
 #include <memory>
 
-class QTcpServer;
 class ReplySource;
-class SimConnection;
 class TargetSource;
 
-class SimServer : public QObject
+class SimServer : public ServerBase
 {
     Q_OBJECT
 
@@ -33,27 +29,15 @@ public:
     // Every connection takes its replies from a source `makeReplies` makes;
     // the overcount of `faults` is the factory's business.
     SimServer(ReplyFactory makeReplies, const FaultPlan &faults, QObject *parent = nullptr);
-    ~SimServer() override;
-
-    // Starts listening; port 0 picks a free one. False with errorString()
-    // set when the port cannot be opened.
-    bool listen(const QHostAddress &address, quint16 port);
-    quint16 port() const;
-    QString errorString() const;
 
     // Seconds since the server was made.
     double seconds() const;
 
-    int connectionCount() const { return connections; }
-
-private slots:
-    void acceptConnections();
-    void connectionFinished(SimConnection *connection);
+protected:
+    ServerConnection *connectionFor(QTcpSocket *socket) override;
 
 private:
     ReplyFactory makeReplies;
     FaultPlan faults;
-    QTcpServer *server;
     QElapsedTimer clock;
-    int connections = 0;
 };
