@@ -10,15 +10,6 @@
 
 namespace {
 
-bool takeValue(const char *arg, const char *name, std::string &value)
-{
-    const std::size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=')
-        return false;
-    value = arg + n + 1;
-    return true;
-}
-
 bool makeDirectories(const std::string &path)
 {
     for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
@@ -32,14 +23,23 @@ bool makeDirectories(const std::string &path)
 
 } // namespace
 
+bool takeOptionValue(const char *arg, const char *name, std::string &value)
+{
+    const std::size_t n = std::strlen(name);
+    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=')
+        return false;
+    value = arg + n + 1;
+    return true;
+}
+
 bool parseBenchOptions(int argc, char **argv, BenchOptions &options)
 {
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         if (std::strcmp(arg, "--smoke") == 0)
             options.smoke = true;
-        else if (!takeValue(arg, "--data-dir", options.dataDir) &&
-                 !takeValue(arg, "--table-out", options.tableOut)) {
+        else if (!takeOptionValue(arg, "--data-dir", options.dataDir) &&
+                 !takeOptionValue(arg, "--table-out", options.tableOut)) {
             std::fprintf(stderr, "%s: unknown argument %s\n", argv[0], arg);
             return false;
         }

@@ -15,6 +15,10 @@ struct BenchOptions
     std::string tableOut; // empty: the rows go to standard output only
 };
 
+// True when `arg` is `name` ("--data-dir"), '=' and a value, which goes
+// into `value`.
+bool takeOptionValue(const char *arg, const char *name, std::string &value);
+
 // Parses what is left of argv. False (with a message on standard error)
 // for an argument it does not know.
 bool parseBenchOptions(int argc, char **argv, BenchOptions &options);

@@ -10,8 +10,8 @@
 // as in use.
 #include "bench/childprocess.h"
 #include "bench/framewatcher.h"
-#include "bench/probeoptions.h"
 #include "bench/results.h"
+#include "bench/startupprobeoptions.h"
 
 #include <unistd.h>
 
@@ -64,7 +64,7 @@ struct ScratchDir
 };
 
 // The port radarsim prints once it listens; 0 when it does not.
-int startSim(ChildProcess &sim, const ProbeOptions &options)
+int startSim(ChildProcess &sim, const StartupProbeOptions &options)
 {
     const std::vector<std::string> argv = {
         options.runDir + "/radarsim",      "--address", "127.0.0.1", "--port", "0", "--targets",
@@ -97,8 +97,8 @@ std::string listOf(const std::vector<double> &values)
 
 int main(int argc, char **argv)
 {
-    ProbeOptions options;
-    if (!parseProbeOptions(argc, argv, options))
+    StartupProbeOptions options;
+    if (!parseStartupProbeOptions(argc, argv, options))
         return 2;
     // The client and the simulator start in other directories.
     char *absolute = realpath(options.runDir.c_str(), nullptr);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-struct ProbeOptions
+struct StartupProbeOptions
 {
     static const int defaultRuns = 10;
     static const int defaultWarmUpRuns = 1;
@@ -20,4 +20,4 @@ struct ProbeOptions
 };
 
 // False with a message on standard error for a bad or missing argument.
-bool parseProbeOptions(int argc, char **argv, ProbeOptions &options);
+bool parseStartupProbeOptions(int argc, char **argv, StartupProbeOptions &options);

@@ -1,4 +1,6 @@
-#include "bench/probeoptions.h"
+#include "bench/startupprobeoptions.h"
+
+#include "bench/benchoptions.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,19 +8,10 @@
 
 namespace {
 
-bool takeValue(const char *arg, const char *name, std::string &value)
-{
-    const std::size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=')
-        return false;
-    value = arg + n + 1;
-    return true;
-}
-
 bool takeCount(const char *arg, const char *name, int minimum, int &value, bool &bad)
 {
     std::string text;
-    if (!takeValue(arg, name, text))
+    if (!takeOptionValue(arg, name, text))
         return false;
     char *end = nullptr;
     const long n = std::strtol(text.c_str(), &end, 10);
@@ -29,7 +22,7 @@ bool takeCount(const char *arg, const char *name, int minimum, int &value, bool 
 
 } // namespace
 
-bool parseProbeOptions(int argc, char **argv, ProbeOptions &options)
+bool parseStartupProbeOptions(int argc, char **argv, StartupProbeOptions &options)
 {
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
@@ -38,8 +31,8 @@ bool parseProbeOptions(int argc, char **argv, ProbeOptions &options)
             options.smoke = true;
             options.runs = 1;
             options.warmUpRuns = 0;
-        } else if (!takeValue(arg, "--run-dir", options.runDir) &&
-                   !takeValue(arg, "--table-out", options.tableOut) &&
+        } else if (!takeOptionValue(arg, "--run-dir", options.runDir) &&
+                   !takeOptionValue(arg, "--table-out", options.tableOut) &&
                    !takeCount(arg, "--runs", 1, options.runs, bad) &&
                    !takeCount(arg, "--warmup", 0, options.warmUpRuns, bad) &&
                    !takeCount(arg, "--targets", 0, options.simTargets, bad) &&
