@@ -1,10 +1,11 @@
 // The command-line conventions of the server tools (radarsim, radarprobe):
-// a tool's parser never exits or prints, it returns a CommandLine; main
-// prints the help text or the refusal and exits, or runs with the options.
-// Every complaint is one line on standard error after the tool's name,
-// which is the application name each main sets first.
+// a tool's parser never exits or prints, it returns a CommandLine; runTool
+// prints the help text or the refusal and exits, or runs the tool with the
+// options. Every complaint is one line on standard error after the tool's
+// name.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -27,8 +28,8 @@ struct CommandLineRequest
     // otherwise status and text say why not.
     bool parse(QCommandLineParser &parser, const QStringList &arguments);
 
-    // main's answer to a request that is not Run: the help text on standard
-    // output and 0, or the error line on standard error and
+    // The answer to a request that is not Run, as main returns it: the help
+    // text on standard output and 0, or the error line on standard error and
     // exitInvalidOptions.
     int answer() const;
 };
@@ -47,9 +48,25 @@ template <typename Options> struct CommandLine : CommandLineRequest
     }
 };
 
-// Writes "TOOL: line" to standard error at once: complaints, and the
-// servers' log.
+// Writes "TOOL: line" to standard error at once, TOOL being the
+// application's name: complaints, and the servers' log.
 void logLine(const QString &line);
 
 // logLine(message), then `status` for main to return.
 int fail(int status, const QString &message);
+
+// A server tool's main: makes the application, named `name` for every
+// complaint, and answers help and refused command lines; otherwise returns
+// what `run` returns for the options.
+template <typename Options>
+int runTool(int argc, char **argv, const char *name,
+            CommandLine<Options> (*parse)(const QStringList &arguments),
+            int (*run)(QCoreApplication &app, const Options &options))
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(name);
+    const CommandLine<Options> parsed = parse(QCoreApplication::arguments());
+    if (parsed.status != CommandLineRequest::Run)
+        return parsed.answer();
+    return run(app, parsed.options);
+}

@@ -9,20 +9,13 @@
 #include <cstdio>
 
 namespace {
+
 constexpr int exitViolations = 1;
 constexpr int exitUnreachable = 3;
-} // namespace
 
-int main(int argc, char *argv[])
+// Probes the server once, reports and exits.
+int runProbe(QCoreApplication &app, const ProbeOptions &options)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("radarprobe");
-
-    const ProbeOptionsResult parsed = parseProbeOptions(QCoreApplication::arguments());
-    if (parsed.status != ProbeOptionsResult::Run)
-        return parsed.answer();
-    const ProbeOptions &options = parsed.options;
-
     ProbeSession session(options);
     QObject::connect(&session, &ProbeSession::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
@@ -36,4 +29,11 @@ int main(int argc, char *argv[])
                            options.maxLatencyMs, options.allowOutside};
     std::fputs(qPrintable(probeReport(run, session.checker())), stdout);
     return session.checker().passed() ? 0 : exitViolations;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    return runTool(argc, argv, "radarprobe", parseProbeOptions, runProbe);
 }

@@ -71,18 +71,9 @@ int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app)
     return status;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// Serves from the chosen source until a signal.
+int runSim(QCoreApplication &app, const SimOptions &options)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("radarsim");
-
-    const SimOptionsResult parsed = parseSimOptions(QCoreApplication::arguments());
-    if (parsed.status != SimOptionsResult::Run)
-        return parsed.answer();
-    const SimOptions &options = parsed.options;
-
     SignalWatcher signalWatcher;
     if (!signalWatcher.isValid())
         logLine("cannot watch SIGINT and SIGTERM; stop me with SIGKILL");
@@ -126,4 +117,11 @@ int main(int argc, char *argv[])
     }
     }
     return exitInvalidInput;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    return runTool(argc, argv, "radarsim", parseSimOptions, runSim);
 }
