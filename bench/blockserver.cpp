@@ -1,5 +1,6 @@
 #include "bench/blockserver.h"
 
+#include "net/wireformat.h"
 #include "sim/blockencoder.h"
 
 #include <QHostAddress>
@@ -7,9 +8,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QVector>
-#include <QtEndian>
-
-#include <cstring>
 
 QVector<SimTarget> benchTargets(int count)
 {
@@ -27,14 +25,10 @@ QVector<SimTarget> benchTargets(int count)
 
 namespace {
 
-const char requestByte = 0x02;
-
-void stampSequence(QByteArray &block, int offset, quint32 sequence)
+void stampSequence(QByteArray &block, bool firstLayout, quint32 sequence)
 {
-    const float x = float(sequence);
-    quint32 bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    qToBigEndian(bits, block.data() + offset);
+    auto *bytes = reinterpret_cast<unsigned char *>(block.data());
+    wire::writeF32(bytes + wire::recordsOffset(firstLayout) + wire::recordXOffset, float(sequence));
 }
 
 } // namespace
@@ -90,12 +84,12 @@ private:
         Connection &c = connections[socket];
         const QByteArray requests = socket->readAll();
         for (char byte : requests) {
-            if (byte != requestByte)
+            if (byte != wire::requestByte)
                 continue;
             ++c.sent;
-            QByteArray &block = c.sent == 1 ? c.first : c.later;
-            stampSequence(block, c.sent == 1 ? firstLayoutRecordOffset : laterLayoutRecordOffset,
-                          c.sent);
+            const bool firstLayout = c.sent == 1;
+            QByteArray &block = firstLayout ? c.first : c.later;
+            stampSequence(block, firstLayout, c.sent);
             socket->write(block);
         }
         socket->flush();

@@ -1,6 +1,6 @@
 // A target server on 127.0.0.1 for the wire benchmarks, on a thread of its
 // own so that the client's thread measures only the client. It answers
-// every request byte 0x02 with one block of a fixed number of targets,
+// every request byte with one block of a fixed number of targets,
 // encoded by the simulator's BlockEncoder (first layout first, then the
 // later layout). The x of each block's first record carries the block's
 // sequence number (1, 2, ...), so the client side can tell when the block
@@ -41,8 +41,3 @@ private:
     QThread thread;
     BlockServerWorker *worker; // lives on thread, deleted when it finishes
 };
-
-// Offsets of the first record's x in a block of each layout (after the size
-// field and the count, and after the ignored field in later blocks).
-constexpr int firstLayoutRecordOffset = 4;
-constexpr int laterLayoutRecordOffset = 6;

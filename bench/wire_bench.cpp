@@ -7,6 +7,7 @@
 
 #include "bench/blockserver.h"
 #include "net/logic.h"
+#include "net/wireformat.h"
 #include "sim/blockencoder.h"
 
 #include <QElapsedTimer>
@@ -24,9 +25,9 @@ public:
 
 namespace {
 
-const int targetsPerBlock = BlockEncoder::maxRecordsPerBlock;
-const int laterBlockBytes = 2 + BlockEncoder::laterHeaderBytes +
-                            BlockEncoder::recordBytes * BlockEncoder::maxRecordsPerBlock;
+const int targetsPerBlock = wire::maxRecordsPerBlock;
+const int laterBlockBytes =
+    wire::sizeFieldBytes + wire::sizeFieldFor(false, wire::maxRecordsPerBlock);
 const double secondsPerRequest = 0.05; // above the client's 0.04 s pacing: one request per call
 const int waitTimeoutMs = 5000;
 const double maxDecodeSeconds = 100e-6;

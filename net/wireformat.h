@@ -17,16 +17,35 @@ namespace wire {
 
 constexpr char requestByte = 0x02;
 
-constexpr int sizeFieldBytes = 2;
-constexpr int ignoredFieldBytes = 2; // later blocks only
-constexpr int countFieldBytes = 2;
+constexpr int u16Bytes = 2;
+constexpr int f32Bytes = 4;
+
+constexpr int sizeFieldBytes = u16Bytes;
+constexpr int ignoredFieldBytes = u16Bytes; // later blocks only
+constexpr int countFieldBytes = u16Bytes;
 constexpr int firstHeaderBytes = countFieldBytes;                     // after the size field
 constexpr int laterHeaderBytes = ignoredFieldBytes + countFieldBytes; // after the size field
 
-constexpr int recordBytes = 10;
+// Bytes after the size field up to the records, by layout.
+constexpr int headerBytes(bool firstLayout)
+{
+    return firstLayout ? firstHeaderBytes : laterHeaderBytes;
+}
+// Offsets from the block's first byte (that of its size field).
+constexpr int countOffset(bool firstLayout)
+{
+    return sizeFieldBytes + headerBytes(firstLayout) - countFieldBytes;
+}
+constexpr int recordsOffset(bool firstLayout)
+{
+    return sizeFieldBytes + headerBytes(firstLayout);
+}
+
 constexpr int recordXOffset = 0;
-constexpr int recordYOffset = 4;
-constexpr int recordValueOffset = 8;
+constexpr int recordYOffset = recordXOffset + f32Bytes;
+constexpr int recordValueOffset = recordYOffset + f32Bytes;
+constexpr int recordBytes = recordValueOffset + u16Bytes;
+static_assert(recordBytes == 10, "a record is 10 bytes");
 
 constexpr int largestSizeField = 0xffff;
 constexpr int largestCountField = 0xffff;
@@ -35,6 +54,19 @@ constexpr int maxRecordsPerBlock = (largestSizeField - laterHeaderBytes) / recor
 static_assert(maxRecordsPerBlock == 6553, "a 16-bit size field describes 6553 records");
 // The records a client keeps; a count above it is hostile.
 constexpr int clientTableSize = 10000;
+
+// What the size field of a well-formed block of `count` records holds.
+constexpr int sizeFieldFor(bool firstLayout, int count)
+{
+    return headerBytes(firstLayout) + recordBytes * count;
+}
+
+// The longest a block can be when read by its count, size field included:
+// a later layout with the largest count. A reader that consumes every record
+// a count announces must be able to hold this much.
+constexpr int longestBlockBytes = recordsOffset(false) + recordBytes * largestCountField;
+static_assert(longestBlockBytes >= sizeFieldBytes + largestSizeField,
+              "no size field announces more than a count can");
 
 // Big-endian fields from and to bytes; the caller guarantees the width.
 inline std::uint16_t readU16(const unsigned char *p)

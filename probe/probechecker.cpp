@@ -1,24 +1,17 @@
 #include "probe/probechecker.h"
 
-#include <QtEndian>
+#include "net/wireformat.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
-constexpr int sizeFieldBytes = 2;
-constexpr int firstHeaderBytes = 2; // count
-constexpr int laterHeaderBytes = 4; // ignored field, count
 constexpr qint64 usPerMs = 1000;
 
-float floatAt(const char *p)
+const unsigned char *bytesAt(const char *p)
 {
-    const quint32 bits = qFromBigEndian<quint32>(p);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
+    return reinterpret_cast<const unsigned char *>(p);
 }
 
 bool coordinateFine(float v, bool allowOutside)
@@ -52,15 +45,14 @@ void ProbeChecker::requestSent(qint64 atUs)
 
 bool ProbeChecker::readHeader(int at, Header *header) const
 {
-    const int available = pending.size() - at;
-    const int headerBytes = seen.blocks == 0 ? firstHeaderBytes : laterHeaderBytes;
-    if (available < sizeFieldBytes + headerBytes)
+    const bool first = seen.blocks == 0;
+    if (pending.size() - at < wire::recordsOffset(first))
         return false;
-    const char *p = pending.constData() + at;
-    header->headerBytes = headerBytes;
-    header->size = qFromBigEndian<quint16>(p);
-    header->count = qFromBigEndian<quint16>(p + sizeFieldBytes + headerBytes - 2);
-    header->length = sizeFieldBytes + headerBytes + recordBytes * header->count;
+    const unsigned char *p = bytesAt(pending.constData() + at);
+    header->first = first;
+    header->size = wire::readU16(p);
+    header->count = wire::readU16(p + wire::countOffset(first));
+    header->length = wire::recordsOffset(first) + wire::recordBytes * header->count;
     return true;
 }
 
@@ -92,29 +84,30 @@ void ProbeChecker::checkBlock(int at, const Header &header, qint64 atUs)
 {
     const qint64 offset = pendingOffset + at;
     const qint64 number = ++seen.blocks;
-    const bool first = number == 1;
-    const int expected = header.headerBytes + recordBytes * header.count;
+    const int expected = wire::sizeFieldFor(header.first, header.count);
     if (header.size != expected)
-        violation(offset, QString("block %1: size field %2, but %3 records in the %4 layout need "
-                                  "%5 + 10 x %3 = %6%7")
-                              .arg(number)
-                              .arg(header.size)
-                              .arg(header.count)
-                              .arg(first ? "first" : "later")
-                              .arg(header.headerBytes)
-                              .arg(expected)
-                              .arg(expected > 0xffff ? ", more than 16 bits hold" : ""));
-    if (header.count > maxCount)
-        violation(
-            offset + header.headerBytes,
-            QString("block %1: count %2 is above %3, the most a 16-bit size field can "
-                    "describe%4")
-                .arg(number)
-                .arg(header.count)
-                .arg(maxCount)
-                .arg(header.count > clientTableSize
-                         ? QString(" (and above the client's table of %1)").arg(clientTableSize)
-                         : QString()));
+        violation(offset,
+                  QString("block %1: size field %2, but %3 records in the %4 layout need "
+                          "%5 + %6 x %3 = %7%8")
+                      .arg(number)
+                      .arg(header.size)
+                      .arg(header.count)
+                      .arg(header.first ? "first" : "later")
+                      .arg(wire::headerBytes(header.first))
+                      .arg(wire::recordBytes)
+                      .arg(expected)
+                      .arg(expected > wire::largestSizeField ? ", more than 16 bits hold" : ""));
+    if (header.count > wire::maxRecordsPerBlock)
+        violation(offset + wire::countOffset(header.first),
+                  QString("block %1: count %2 is above %3, the most a 16-bit size field can "
+                          "describe%4")
+                      .arg(number)
+                      .arg(header.count)
+                      .arg(wire::maxRecordsPerBlock)
+                      .arg(header.count > wire::clientTableSize
+                               ? QString(" (and above the client's table of %1)")
+                                     .arg(wire::clientTableSize)
+                               : QString()));
     checkRecords(at, header, number);
 
     if (number == 1 || header.count < seen.minTargets)
@@ -127,18 +120,21 @@ void ProbeChecker::checkBlock(int at, const Header &header, qint64 atUs)
 
 void ProbeChecker::checkRecords(int at, const Header &header, qint64 blockNumber)
 {
-    const char *records = pending.constData() + at + sizeFieldBytes + header.headerBytes;
+    const unsigned char *start = bytesAt(pending.constData());
+    const unsigned char *records = start + at + wire::recordsOffset(header.first);
     int bad = 0;
     ProbeViolation firstBad;
     for (int r = 0; r < header.count; ++r) {
-        const char *record = records + r * recordBytes;
-        const float x = floatAt(record), y = floatAt(record + 4);
+        const unsigned char *record = records + r * wire::recordBytes;
+        const float x = wire::readF32(record + wire::recordXOffset);
+        const float y = wire::readF32(record + wire::recordYOffset);
         const bool xFine = coordinateFine(x, limits.allowOutside);
         if (xFine && coordinateFine(y, limits.allowOutside))
             continue;
         if (bad++ > 0)
             continue;
-        const qint64 offset = pendingOffset + (record - pending.constData()) + (xFine ? 4 : 0);
+        const qint64 offset =
+            pendingOffset + (record - start) + (xFine ? wire::recordYOffset : wire::recordXOffset);
         firstBad = {offset,
                     QString("block %1, record %2: %3")
                         .arg(blockNumber)

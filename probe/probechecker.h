@@ -11,8 +11,8 @@
 //
 // Violations, each at the byte offset of the field or record at fault (0 is
 // the first byte the server sent):
-//   - a size field other than 2 + 10 * count (first block) or 4 + 10 * count
-//   - a count above 6553, the most a 16-bit size field can describe
+//   - a size field other than the one the layout and count give
+//   - a count above the most a 16-bit size field can describe
 //   - a coordinate that is not finite, or outside [0, 1] unless allowed
 //     (one line per block: the first such record, and how many more)
 //   - a block that comes without a request waiting for it
@@ -66,9 +66,6 @@ struct ProbeStats
 class ProbeChecker
 {
 public:
-    static constexpr int recordBytes = 10;
-    static constexpr int maxCount = (0xffff - 4) / recordBytes; // 6553
-    static constexpr int clientTableSize = 10000;
     static constexpr int smallPieceBytes = 536;
     // Violations past this many are counted, not listed.
     static constexpr int maxListedViolations = 1000;
@@ -96,8 +93,8 @@ public:
 private:
     struct Header
     {
-        int length = 0; // whole block, by its count
-        int headerBytes = 0;
+        int length = 0;     // whole block, by its count
+        bool first = false; // the first layout
         quint16 size = 0;
         quint16 count = 0;
     };

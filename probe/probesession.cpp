@@ -1,5 +1,7 @@
 #include "probe/probesession.h"
 
+#include "net/wireformat.h"
+
 namespace {
 constexpr qint64 nsPerUs = 1000;
 constexpr qint64 usPerMs = 1000;
@@ -56,7 +58,7 @@ void ProbeSession::tick()
     if (check.awaitingReply())
         return;
     check.requestSent(now);
-    socket.write(&requestByte, 1);
+    socket.write(&wire::requestByte, 1);
     socket.flush();
 }
 

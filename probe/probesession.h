@@ -24,7 +24,6 @@ class ProbeSession : public QObject
 public:
     static constexpr int requestIntervalMs = 40;  // the client's pace
     static constexpr int connectTimeoutMs = 1000; // as long as the client waits
-    static constexpr char requestByte = 0x02;
 
     explicit ProbeSession(const ProbeOptions &options, QObject *parent = nullptr);
 

@@ -1,14 +1,8 @@
-// Encodes reply blocks for one connection, byte for byte as the client reads
-// them: every integer unsigned big-endian, every float IEEE 754 single
-// precision big-endian.
+// Encodes reply blocks for one connection, byte for byte in the wire format
+// (net/wireformat.h) as the client reads it.
 //
-// First block of a connection:  u16 size = 2 + 10 * count, u16 count, records.
-// Every later block:            u16 size = 4 + 10 * count, u16 block number,
-//                               u16 count, records.
-// Record (10 bytes):            f32 x, f32 y, u16 value.
-//
-// The block number is the block's 0-based position on its connection (so the
-// second block carries 1), wrapping after 65535; the client ignores it.
+// The later layout's ignored field carries the block's 0-based position on
+// its connection (so the second block carries 1), wrapping after 65535.
 //
 // An encoder made with an overcount (a fault for tests) breaks the format on
 // purpose: every block claims that many records and carries all of them,
@@ -16,6 +10,7 @@
 // the frame is empty); its size field keeps the low 16 bits of the true size.
 #pragma once
 
+#include "net/wireformat.h"
 #include "sim/simtarget.h"
 
 #include <QByteArray>
@@ -24,11 +19,8 @@
 class BlockEncoder
 {
 public:
-    static constexpr int recordBytes = 10;
-    static constexpr int firstHeaderBytes = 2; // count
-    static constexpr int laterHeaderBytes = 4; // block number, count
-    // The 16-bit size field of a later block holds at most 4 + 10 * 6553.
-    static constexpr int maxRecordsPerBlock = (0xffff - laterHeaderBytes) / recordBytes;
+    // The most records a well-formed block carries.
+    static constexpr int maxRecordsPerBlock = wire::maxRecordsPerBlock;
 
     // overcount: 0 for well-formed blocks, else the count every block claims.
     explicit BlockEncoder(int overcount = 0) : overcount(overcount) {}

@@ -1,18 +1,15 @@
 #include "sim/blockframer.h"
 
-#include <QtEndian>
-
-namespace {
-constexpr int sizeFieldBytes = 2;
-}
+#include "net/wireformat.h"
 
 QVector<QByteArray> BlockFramer::feed(const char *data, qint64 size)
 {
     pending.append(data, int(size));
     QVector<QByteArray> blocks;
     int at = 0;
-    while (pending.size() - at >= sizeFieldBytes) {
-        const int length = sizeFieldBytes + qFromBigEndian<quint16>(pending.constData() + at);
+    while (pending.size() - at >= wire::sizeFieldBytes) {
+        const auto *front = reinterpret_cast<const unsigned char *>(pending.constData() + at);
+        const int length = wire::sizeFieldBytes + wire::readU16(front);
         if (pending.size() - at < length)
             break;
         blocks.push_back(pending.mid(at, length));

@@ -1,6 +1,6 @@
 #include "sim/faults.h"
 
-#include <QtEndian>
+#include "net/wireformat.h"
 
 #include <climits>
 
@@ -115,8 +115,8 @@ QString faultModesHelp()
 
 void applySizeDelta(QByteArray &block, int delta)
 {
-    if (block.size() < int(sizeof(quint16)))
+    if (block.size() < wire::sizeFieldBytes)
         return;
-    const quint16 size = qFromBigEndian<quint16>(block.constData());
-    qToBigEndian(quint16(size + delta), block.data());
+    auto *bytes = reinterpret_cast<unsigned char *>(block.data());
+    wire::writeU16(bytes, quint16(wire::readU16(bytes) + delta));
 }

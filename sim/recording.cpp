@@ -75,8 +75,9 @@ RecordingParse parse(const char *data, qint64 size)
                             .arg(where)
                             .arg(length)
                             .arg(size - blockAt));
-        const quint16 sizeField = qFromBigEndian<quint16>(data + blockAt);
-        if (length != 2u + sizeField)
+        const quint16 sizeField =
+            wire::readU16(reinterpret_cast<const unsigned char *>(data + blockAt));
+        if (length != quint32(wire::sizeFieldBytes) + sizeField)
             return fail(QString("%1: block length %2 disagrees with the block's size field %3 "
                                 "(the length must be 2 more)")
                             .arg(where)

@@ -16,6 +16,8 @@
 // the stream by its size fields.
 #pragma once
 
+#include "net/wireformat.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -40,8 +42,8 @@ constexpr int magicBytes = 8;
 constexpr quint32 version = 1;
 constexpr int headerBytes = magicBytes + 4;
 constexpr int recordHeaderBytes = 8 + 4; // time, length
-constexpr int minBlockBytes = 2;
-constexpr int maxBlockBytes = 2 + 0xffff;
+constexpr int minBlockBytes = wire::sizeFieldBytes;
+constexpr int maxBlockBytes = wire::sizeFieldBytes + wire::largestSizeField;
 
 // The file header.
 QByteArray header();

@@ -1,5 +1,6 @@
 #include "sim/simconnection.h"
 
+#include "net/wireformat.h"
 #include "sim/replysource.h"
 
 #include <QTcpSocket>
@@ -38,7 +39,7 @@ void SimConnection::readRequests()
     const QByteArray bytes = client->readAll();
     if (closing || done)
         return;
-    unanswered += std::count(bytes.begin(), bytes.end(), requestByte);
+    unanswered += std::count(bytes.begin(), bytes.end(), wire::requestByte);
     serve();
 }
 

@@ -29,8 +29,6 @@ class SimConnection : public ServerConnection
     Q_OBJECT
 
 public:
-    static constexpr char requestByte = 0x02;
-
     // Takes ownership of `socket` (connected) and `replies`. The connection's
     // clock, which due times count from, starts now.
     SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> replies,
