@@ -1,27 +1,23 @@
-// Two figures: the decode alone (Logic::readData on a block that is already
-// buffered in the socket, timed by hand), and the whole road of a block
-// (request written, block served, received and decoded through the
-// socket's readyRead, as the client's event loop does it) in blocks per
-// second.
+// Three figures: the decode alone (BlockReceiver::receive, as Logic::readData
+// runs it, on a block already buffered in a socket, timed by hand); the
+// decoder on bytes in memory; and the whole road of a block (request written,
+// block served, received and decoded through the socket's readyRead, as the
+// client's event loop does it) in blocks per second.
 #include "bench/wire_bench.h"
 
 #include "bench/blockserver.h"
+#include "net/blockreceiver.h"
 #include "net/logic.h"
 #include "net/wireformat.h"
 #include "sim/blockencoder.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <chrono>
-
-// Declared a friend by Logic for tests and benchmarks.
-class LogicTestAccess
-{
-public:
-    static QTcpSocket &socket(Logic &logic) { return logic.socket; }
-    static void readData(Logic &logic) { logic.readData(); }
-};
+#include <memory>
 
 namespace {
 
@@ -34,20 +30,14 @@ const double maxDecodeSeconds = 100e-6;
 const double microsecondsPerSecond = 1e6;
 const char *const loopback = "127.0.0.1";
 const char *const decodeName = "wire/decode_6553";
+const char *const bytesName = "wire/decode_bytes_6553";
 const char *const roadName = "wire/request_to_decoded_6553";
 
-// Connects a Logic to the server; false with an error set on the state.
-bool connectLogic(benchmark::State &state, const BlockServer &server, Logic &logic)
+bool serverListens(benchmark::State &state, const BlockServer &server)
 {
-    if (server.port() == 0) {
+    if (server.port() == 0)
         state.SkipWithError("the block server does not listen");
-        return false;
-    }
-    if (!logic.connectToServer(loopback, server.port())) {
-        state.SkipWithError("cannot connect to the block server");
-        return false;
-    }
-    return true;
+    return server.port() != 0;
 }
 
 // Waits until at least `bytes` are buffered, without decoding anything.
@@ -63,29 +53,30 @@ bool waitForBuffered(QTcpSocket &socket, qint64 bytes)
     return true;
 }
 
-// Waits until the block with this sequence number has been decoded.
-bool waitForDecoded(Logic &logic, QTcpSocket &socket, quint32 sequence)
+// Runs the event loop until the block with this sequence number is shown.
+bool waitForDecoded(const Logic &logic, quint32 sequence)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (logic.targetCount() == 0 || logic.target(0)->x != float(sequence)) {
-        const int left = waitTimeoutMs - int(clock.elapsed());
-        // waitForReadyRead emits readyRead, which runs Logic::readData.
-        if (left <= 0 || !socket.waitForReadyRead(left))
+    const RadarState &shown = logic.state();
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.start(waitTimeoutMs);
+    while (shown.targetCount == 0 || shown.targets[0].x != float(sequence)) {
+        if (!limit.isActive())
             return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
 
 // The records after the first must be the server's targets, exactly.
-bool tableMatchesServer(Logic &logic)
+bool tableMatchesServer(const RadarState &shown)
 {
     const QVector<SimTarget> sent = benchTargets(targetsPerBlock);
-    if (logic.targetCount() != targetsPerBlock)
+    if (shown.targetCount != targetsPerBlock)
         return false;
     for (int i = 1; i < targetsPerBlock; ++i) {
-        const Target *t = logic.target(i);
-        if (t->x != sent[i].x || t->y != sent[i].y || t->value != float(sent[i].value))
+        const Target &t = shown.targets[i];
+        if (t.x != sent[i].x || t.y != sent[i].y || t.value != float(sent[i].value))
             return false;
     }
     return true;
@@ -94,35 +85,68 @@ bool tableMatchesServer(Logic &logic)
 void benchDecode(benchmark::State &state)
 {
     BlockServer server(targetsPerBlock);
-    Logic logic;
-    if (!connectLogic(state, server, logic))
+    if (!serverListens(state, server))
         return;
-    QTcpSocket &socket = LogicTestAccess::socket(logic);
-    // Decoding is called by hand, once the whole block is buffered.
-    QObject::disconnect(&socket, SIGNAL(readyRead()), &logic, SLOT(readData()));
+    QTcpSocket socket;
+    socket.connectToHost(loopback, server.port());
+    if (!socket.waitForConnected(waitTimeoutMs)) {
+        state.SkipWithError("cannot connect to the block server");
+        return;
+    }
+    socket.setReadBufferSize(Logic::readBufferBytes);
+    BlockReceiver receiver;
+    auto shown = std::make_unique<RadarState>();
 
     quint32 sequence = 0;
     bool inStep = true;
     for (auto _ : state) {
-        logic.advance(secondsPerRequest);
+        socket.write(&wire::requestByte, 1);
+        socket.flush();
         ++sequence;
-        // The first block is 2 bytes shorter (no ignored field); waiting for
-        // the later size is enough for both because the first is decoded
-        // only once its last byte is in.
-        const qint64 expected = sequence == 1 ? laterBlockBytes - 2 : laterBlockBytes;
+        // The first block is shorter (no ignored field); waiting for the
+        // later size is enough for both because the first is decoded only
+        // once its last byte is in.
+        const qint64 expected =
+            sequence == 1 ? laterBlockBytes - wire::ignoredFieldBytes : laterBlockBytes;
         if (!waitForBuffered(socket, expected)) {
             state.SkipWithError("no block arrived in time");
             return;
         }
         const auto start = std::chrono::steady_clock::now();
-        LogicTestAccess::readData(logic);
+        receiver.receive(socket, shown->targets, RadarState::capacity, &shown->targetCount);
         const auto stop = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
-        inStep = inStep && logic.targetCount() == targetsPerBlock &&
-                 logic.target(0)->x == float(sequence);
+        inStep = inStep && shown->targetCount == targetsPerBlock &&
+                 shown->targets[0].x == float(sequence);
     }
-    if (!inStep || !tableMatchesServer(logic)) {
+    if (!inStep || !tableMatchesServer(*shown)) {
         state.SkipWithError("decoded records differ from those sent");
+        return;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void benchDecodeBytes(benchmark::State &state)
+{
+    BlockEncoder encoder;
+    encoder.nextBlock({});
+    const QByteArray block = encoder.nextBlock(benchTargets(targetsPerBlock));
+    const auto *bytes = reinterpret_cast<const unsigned char *>(block.constData());
+    auto shown = std::make_unique<RadarState>();
+    BlockDecoder decoder;
+    const unsigned char firstBlock[] = {0, wire::firstHeaderBytes, 0, 0};
+    decoder.decode(firstBlock, sizeof firstBlock, shown->targets, RadarState::capacity,
+                   &shown->targetCount);
+    bool whole = true;
+    for (auto _ : state) {
+        const BlockDecoder::Result result =
+            decoder.decode(bytes, std::size_t(block.size()), shown->targets, RadarState::capacity,
+                           &shown->targetCount);
+        whole = whole && result.consumed == std::size_t(block.size());
+        benchmark::DoNotOptimize(shown->targets);
+    }
+    if (!whole || !tableMatchesServer(*shown)) {
+        state.SkipWithError("decoded records differ from those encoded");
         return;
     }
     state.SetItemsProcessed(state.iterations());
@@ -132,18 +156,21 @@ void benchRoad(benchmark::State &state)
 {
     BlockServer server(targetsPerBlock);
     Logic logic;
-    if (!connectLogic(state, server, logic))
+    if (!serverListens(state, server))
         return;
-    QTcpSocket &socket = LogicTestAccess::socket(logic);
+    if (!logic.connectToServer(loopback, server.port())) {
+        state.SkipWithError("cannot connect to the block server");
+        return;
+    }
     quint32 sequence = 0;
     for (auto _ : state) {
         logic.advance(secondsPerRequest);
-        if (!waitForDecoded(logic, socket, ++sequence)) {
+        if (!waitForDecoded(logic, ++sequence)) {
             state.SkipWithError("a block was not decoded in time");
             return;
         }
     }
-    if (!tableMatchesServer(logic)) {
+    if (!tableMatchesServer(logic.state())) {
         state.SkipWithError("decoded records differ from those sent");
         return;
     }
@@ -156,10 +183,14 @@ void registerWireBenchmarks(const BenchOptions &options)
 {
     benchmark::internal::Benchmark *decode = benchmark::RegisterBenchmark(decodeName, benchDecode);
     decode->Unit(benchmark::kMicrosecond)->UseManualTime();
+    benchmark::internal::Benchmark *bytes =
+        benchmark::RegisterBenchmark(bytesName, benchDecodeBytes);
+    bytes->Unit(benchmark::kMicrosecond);
     benchmark::internal::Benchmark *road = benchmark::RegisterBenchmark(roadName, benchRoad);
     road->Unit(benchmark::kMicrosecond)->UseRealTime();
     if (options.smoke) {
         decode->Iterations(10);
+        bytes->Iterations(10);
         road->Iterations(10);
     }
 }
@@ -167,11 +198,16 @@ void registerWireBenchmarks(const BenchOptions &options)
 void summarizeWire(const ResultCollector &results, const BenchOptions &options, FigureTable &table)
 {
     const double decode = results.seconds(decodeName);
+    const double bytes = results.seconds(bytesName);
     const double road = results.seconds(roadName);
     table.figure(
-        "Decode of one 6553-target block (65536 bytes, buffered), Logic::readData",
+        "Decode of one 6553-target block (65536 bytes, buffered in the socket), as Logic::readData",
         decode > 0 ? printed("%s per block; %.0f blocks/s", duration(decode).c_str(), 1.0 / decode)
                    : std::string("not measured"));
+    table.figure("Decode of the same block from bytes in memory, BlockDecoder::decode",
+                 bytes > 0
+                     ? printed("%s per block; %.0f blocks/s", duration(bytes).c_str(), 1.0 / bytes)
+                     : std::string("not measured"));
     table.figure("Request to decoded block over loopback (server on its own thread)",
                  road > 0
                      ? printed("%s per block; %.0f blocks/s", duration(road).c_str(), 1.0 / road)

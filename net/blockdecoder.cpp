@@ -1,100 +1,101 @@
 #include "net/blockdecoder.h"
 
-#include "net/logic.h"
+#include "net/wireformat.h"
 
-#include <QIODevice>
-#include <QtEndian>
-
-#include <cstring>
+#include <algorithm>
 
 namespace {
-// Format 4.0 reads floats as 4 bytes whatever later formats default to.
-const int streamVersion = 7;
 
-// Records are converted from bulk reads of this many: one stream read per
-// field costs thirty times the conversion itself.
-const int chunkRecords = 256;
-
-const int xOffset = 0;
-const int yOffset = 4;
-const int valueOffset = 8;
-
-// A field that the read did not cover whole comes back as zero, as a short
-// stream read gives it.
-float floatField(const uchar *record, int offset, qint64 covered)
+// The block at the front of the bytes given. A field that does not lie
+// wholly within them reads as zero, as a short stream read gives it.
+class Block
 {
-    if (offset + 4 > covered)
-        return 0.0f;
-    const quint32 bits = qFromBigEndian<quint32>(record + offset);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
+public:
+    Block(const unsigned char *bytes, std::size_t size, bool firstLayout)
+        : bytes(bytes), size(size), firstLayout(firstLayout)
+    {
+    }
 
-float valueField(const uchar *record, qint64 covered)
-{
-    if (valueOffset + 2 > covered)
-        return 0.0f;
-    return float(qFromBigEndian<quint16>(record + valueOffset));
-}
+    // Bytes the block takes once it is complete; 0 while it is not.
+    std::size_t completeBytes(int capacity) const
+    {
+        if (size < std::size_t(wire::sizeFieldBytes) ||
+            size < wire::sizeFieldBytes + std::size_t(u16(0)))
+            return 0;
+        const int received = count();
+        const std::size_t byCount =
+            wire::recordsOffset(firstLayout) + std::size_t(received) * wire::recordBytes;
+        if (received > capacity && size < byCount)
+            return 0;
+        return std::min(size, byCount);
+    }
+
+    // Writes the records that fit the table; returns how many.
+    int decode(Target *table, int capacity) const
+    {
+        const int stored = std::min(count(), capacity);
+        const std::size_t first = wire::recordsOffset(firstLayout);
+        // Records wholly within the bytes take the short road; only a block
+        // whose size field lied leaves any after them.
+        const std::size_t whole = size > first ? (size - first) / wire::recordBytes : 0;
+        const int direct = int(std::min<std::size_t>(std::size_t(stored), whole));
+        const unsigned char *record = bytes + first;
+        for (int i = 0; i < direct; ++i, record += wire::recordBytes) {
+            table[i].x = wire::readF32(record + wire::recordXOffset);
+            table[i].y = wire::readF32(record + wire::recordYOffset);
+            table[i].value = float(wire::readU16(record + wire::recordValueOffset));
+        }
+        for (int i = direct; i < stored; ++i) {
+            const std::size_t at = first + std::size_t(i) * wire::recordBytes;
+            table[i].x = f32(at + wire::recordXOffset);
+            table[i].y = f32(at + wire::recordYOffset);
+            table[i].value = float(u16(at + wire::recordValueOffset));
+        }
+        return stored;
+    }
+
+private:
+    int count() const { return u16(std::size_t(wire::countOffset(firstLayout))); }
+
+    std::uint16_t u16(std::size_t at) const
+    {
+        return at + wire::u16Bytes <= size ? wire::readU16(bytes + at) : 0;
+    }
+    float f32(std::size_t at) const
+    {
+        return at + wire::f32Bytes <= size ? wire::readF32(bytes + at) : 0.0f;
+    }
+
+    const unsigned char *bytes;
+    std::size_t size;
+    bool firstLayout;
+};
+
 } // namespace
 
-BlockDecoder::BlockDecoder(QIODevice *device) : device(device), stream(device)
+BlockDecoder::Result BlockDecoder::decode(const unsigned char *bytes, std::size_t size,
+                                          Target *table, int capacity, int *count)
 {
-    stream.setVersion(streamVersion);
-}
-
-bool BlockDecoder::decodeBlock(Target *table, int capacity, int *count)
-{
-    if (!sizeRead) {
-        if (device->bytesAvailable() < sizeFieldBytes)
-            return false;
-        stream >> blockSize;
-        sizeRead = true;
+    Result result;
+    const unsigned char *newest = nullptr;
+    bool newestFirstLayout = false;
+    // Every complete block takes at least its size field, so this ends.
+    for (;;) {
+        const unsigned char *at = bytes + result.consumed;
+        const std::size_t length =
+            Block(at, size - result.consumed, firstLayout).completeBytes(capacity);
+        if (length == 0)
+            break;
+        newest = at;
+        newestFirstLayout = firstLayout;
+        firstLayout = false;
+        result.consumed += length;
+        ++result.blocks;
     }
-    if (device->bytesAvailable() < blockSize || hostileBlockIncomplete(capacity))
-        return false;
-
-    if (!firstBlock) {
-        quint16 ignored = 0;
-        stream >> ignored;
-    }
-    firstBlock = false;
-    sizeRead = false;
-    blockSize = 0;
-
-    quint16 received = 0;
-    stream >> received;
-    const int stored = qMin(int(received), capacity);
-    uchar chunk[chunkRecords * recordBytes];
-    for (int first = 0; first < stored; first += chunkRecords) {
-        const int records = qMin(chunkRecords, stored - first);
-        const qint64 got = qMax<qint64>(0, device->read(reinterpret_cast<char *>(chunk),
-                                                         qint64(records) * recordBytes));
-        for (int i = 0; i < records; ++i) {
-            const uchar *record = chunk + i * recordBytes;
-            const qint64 covered = got - qint64(i) * recordBytes;
-            Target &target = table[first + i];
-            target.x = floatField(record, xOffset, covered);
-            target.y = floatField(record, yOffset, covered);
-            target.value = valueField(record, covered);
-        }
-    }
-    // Consuming the surplus keeps the next block's size field in place.
-    stream.skipRawData((int(received) - stored) * recordBytes);
-    *count = stored;
-    return true;
-}
-
-bool BlockDecoder::hostileBlockIncomplete(int capacity) const
-{
-    const int headerBytes = firstBlock ? countFieldBytes : ignoredFieldBytes + countFieldBytes;
-    char header[ignoredFieldBytes + countFieldBytes];
-    // A count not yet buffered reads as 0, which is never hostile.
-    if (device->peek(header, headerBytes) < headerBytes)
-        return false;
-    const int received = (uchar(header[headerBytes - 2]) << 8) | uchar(header[headerBytes - 1]);
-    if (received <= capacity)
-        return false;
-    return device->bytesAvailable() < headerBytes + qint64(received) * recordBytes;
+    // Only the newest is shown, so only it is decoded: a burst of blocks
+    // costs a look at each header.
+    if (newest)
+        *count = Block(newest, std::size_t(bytes + size - newest), newestFirstLayout)
+                     .decode(table, capacity);
+    return result;
 }

@@ -1,53 +1,48 @@
-// Decoder of the server's reply blocks, independent of the socket so that it
-// can run on any QIODevice (a socket in the client, a QBuffer in tests).
+// Decoder of the server's reply blocks (format in wireformat.h) from
+// contiguous bytes: no device, no toolkit. The caller keeps what has arrived
+// and not yet been consumed, and hands all of it over after every arrival;
+// BlockReceiver does that for a socket.
 //
-// Wire layout, all integers big-endian unsigned, floats IEEE 754 single
-// precision big-endian (QDataStream format version 7):
-//   first block:  u16 size (= 2 + 10 * count), u16 count, record[count]
-//   later blocks: u16 size (= 4 + 10 * count), u16 ignored, u16 count, record[count]
-//   record:       f32 x, f32 y, u16 value
+// The block at the front is complete once its size field and the body bytes
+// that field announces are in; a block whose count exceeds the table must
+// also have all of its records in (no well-formed block does, and consuming
+// its surplus keeps the stream in step).
+//
+// The size field only decides the wait: records are read by the count, and
+// the byte after the last record starts the next block. A size field smaller
+// than the records lets a block complete before they are in: its fields
+// beyond the bytes given read as zero, it consumes all of those bytes, and
+// the stream falls out of step.
 #pragma once
 
-#include <QDataStream>
-#include <QtGlobal>
+#include "net/radarstate.h"
 
-class QIODevice;
-struct Target;
+#include <cstddef>
 
 class BlockDecoder
 {
 public:
-    static const int recordBytes = 10;
-    static const int sizeFieldBytes = 2;
-    static const int countFieldBytes = 2;
-    static const int ignoredFieldBytes = 2;
+    struct Result
+    {
+        std::size_t consumed = 0; // leading bytes used up by the complete blocks
+        int blocks = 0;           // complete blocks consumed
+    };
 
-    // The device is not owned and must outlive the decoder.
-    explicit BlockDecoder(QIODevice *device);
+    // Consumes every complete block at the front of bytes[0, size) and decodes
+    // the newest of them: its first min(count, capacity) records go to table[0]
+    // and on, their number to *count; nothing is written at or beyond
+    // table[capacity]. When no block is complete, neither the table nor *count
+    // changes. The bytes from `consumed` on start an incomplete block: pass
+    // them again, followed by what arrives after them.
+    //
+    // Blocks consumed without being decoded still count for the layout: only
+    // the first block of the stream has the first layout.
+    Result decode(const unsigned char *bytes, std::size_t size, Target *table, int capacity,
+                  int *count);
 
-    // One step of the receive state machine: decodes at most one block from
-    // the bytes the device has buffered (bytesAvailable). Returns true when a
-    // block was decoded; then its records are in table[0] to table[*count - 1].
-    // Returns false, keeping what it has read of the block so far, when the
-    // block is not yet complete.
-    //
-    // The size field only decides how long to wait: records are read by the
-    // block's count, and the byte after the last record starts the next block.
-    // A size field smaller than the records makes reads run past the buffered
-    // data; those values come back as zero and the stream falls out of step.
-    //
-    // A count above capacity (hostile: no well-formed block exceeds 6553
-    // records) stores the first capacity records and reads and discards the
-    // rest. Such a block is decoded only once all of its records are buffered,
-    // so the stream stays in step; nothing is written beyond table[capacity - 1].
-    bool decodeBlock(Target *table, int capacity, int *count);
+    // True until a block has been consumed.
+    bool expectsFirstLayout() const { return firstLayout; }
 
 private:
-    bool hostileBlockIncomplete(int capacity) const;
-
-    QIODevice *device;
-    QDataStream stream;
-    bool sizeRead = false;  // awaiting the body rather than the size field
-    quint16 blockSize = 0;  // body bytes to wait for
-    bool firstBlock = true; // the next block has the first layout
+    bool firstLayout = true;
 };

@@ -1,28 +1,17 @@
 #include "net/logic.h"
 
+#include "net/wireformat.h"
+
 #include <cmath>
-#include <limits>
 
 namespace {
 const int connectTimeoutMs = 1000;
 const float requestIntervalSeconds = 0.04f;
 const double sweepDegreesPerSecond = 80.0;
 const double fullTurnDegrees = 360.0;
-const char requestByte = 0x02;
 // Beyond this many turns the fold uses fmod instead of stepping, so that a
 // huge angle cannot keep the loop running for ages.
 const double steppedFoldLimitDegrees = 1024 * fullTurnDegrees;
-
-// The decoder needs a whole block buffered before it reads it; its longest
-// wait is, after the size field, the ignored field, a count of 65535 and all
-// its records (a block it consumes rather than stores). A read buffer
-// smaller than that would stall the stream for good.
-const qint64 largestCount = std::numeric_limits<quint16>::max();
-const qint64 longestBlockWaitBytes = BlockDecoder::ignoredFieldBytes +
-                                     BlockDecoder::countFieldBytes +
-                                     largestCount * BlockDecoder::recordBytes;
-static_assert(Logic::readBufferBytes >= longestBlockWaitBytes,
-              "the read buffer must hold any block");
 } // namespace
 
 // Defined here too, so that binding them to a reference (as in std::min) links.
@@ -54,7 +43,7 @@ bool Logic::advance(double seconds)
         sendTimer = 0.0f;
         if (request.isEmpty())
             request.resize(1);
-        request[0] = requestByte;
+        request[0] = wire::requestByte;
         socket.write(request);
         socket.flush();
     }
@@ -80,7 +69,7 @@ Target *Logic::target(int index)
 
 void Logic::readData()
 {
-    decoder.decodeBlock(drawn.targets, MaxTargets, &drawn.targetCount);
+    receiver.receive(socket, drawn.targets, MaxTargets, &drawn.targetCount);
 }
 
 void Logic::wrapAngle(double &angle)

@@ -1,17 +1,10 @@
 // The client's connection to the target server: request pacing, decoding of
-// the reply blocks into a fixed target table, and the sweep angle.
-//
-// Wire protocol (all integers big-endian unsigned, floats IEEE 754 single
-// precision big-endian):
-//   request:      one byte 0x02, flushed at once
-//   first block:  u16 size (= 2 + 10 * count), u16 count, record[count]
-//   later blocks: u16 size (= 4 + 10 * count), u16 ignored, u16 count, record[count]
-//   record:       f32 x, f32 y, u16 value
-// A block is decoded only once all of its size field's bytes are buffered;
-// the decoding itself lives in BlockDecoder.
+// the reply blocks into a fixed target table, and the sweep angle. The wire
+// format is in wireformat.h; BlockReceiver takes the socket's bytes and keeps
+// the newest complete block in the table.
 #pragma once
 
-#include "net/blockdecoder.h"
+#include "net/blockreceiver.h"
 #include "net/radarstate.h"
 
 #include <QByteArray>
@@ -25,10 +18,10 @@ class Logic : public QObject
 
 public:
     static const int MaxTargets = RadarState::capacity;
-    // The socket buffers at most this many received bytes; more waits in
-    // the kernel. Holds the longest block the decoder can wait for (a count
-    // of 65535 with all its records), so every block can complete.
-    static const qint64 readBufferBytes = 1 << 20;
+    // The socket buffers at most this many received bytes, and so does the
+    // receiver behind it; more waits in the kernel. Holds the longest block
+    // the decoder can wait for, so every block can complete.
+    static const qint64 readBufferBytes = BlockReceiver::bufferBytes;
 
     Logic();
     ~Logic();
@@ -51,7 +44,8 @@ public:
     const RadarState &state() const { return drawn; }
 
 private slots:
-    // Decodes at most one buffered block into the table.
+    // Shows the newest complete block received: however many blocks came
+    // together, the table holds the last; an incomplete one waits.
     void readData();
 
 private:
@@ -64,5 +58,5 @@ private:
     float sendTimer = 0.0f; // seconds since the last request
     QByteArray request;
     QTcpSocket socket;
-    BlockDecoder decoder{&socket}; // declared after socket: reads from it
+    BlockReceiver receiver;
 };

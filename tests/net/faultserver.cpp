@@ -139,7 +139,7 @@ void FaultServer::exchange()
     Ending requested = Ending::none;
     {
         std::lock_guard<std::mutex> guard(lock);
-        wantWrite = !queue.empty() || flooding;
+        wantWrite = !queue.empty() || flooding || floodOffset > 0;
         requested = queue.empty() ? ending : Ending::none;
     }
     if (requested != Ending::none && std::chrono::steady_clock::now() >= endNotBefore) {
@@ -172,17 +172,18 @@ void FaultServer::exchange()
 }
 
 // Writes from the queue, or else from the flood, until the kernel takes no
-// more. False when the connection is broken.
+// more; a flood unit once begun is finished first. False when the
+// connection is broken.
 bool FaultServer::writeSome()
 {
     std::lock_guard<std::mutex> guard(lock);
     for (;;) {
         const QByteArray *source = nullptr;
         int *offset = nullptr;
-        if (!queue.empty()) {
+        if (!queue.empty() && floodOffset == 0) {
             source = &queue.front();
             offset = &queueOffset;
-        } else if (flooding) {
+        } else if (flooding || floodOffset > 0) {
             source = &floodUnit;
             offset = &floodOffset;
         } else {

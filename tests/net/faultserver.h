@@ -55,7 +55,9 @@ public:
     void close();
     void reset();
 
-    // Writes unit again and again, after the queued bytes, until stopFlood.
+    // Writes unit again and again, after the queued bytes, until stopFlood;
+    // the unit being written when it stops, or when bytes are queued, is
+    // finished first, so the stream stays whole units.
     void startFlood(const QByteArray &unit);
     void stopFlood();
     // Bytes of flood handed to the kernel so far.

@@ -55,3 +55,15 @@ QVector<WireRecord> distinctRecords(int count)
         records.append({float(i) + 0.25f, -(float(i) + 0.5f), quint16((i * 7 + 1) % 65536)});
     return records;
 }
+
+bool tableHolds(const RadarState &state, const QVector<WireRecord> &records)
+{
+    if (state.targetCount != records.size())
+        return false;
+    for (int i = 0; i < records.size(); ++i) {
+        const Target &t = state.targets[i];
+        if (t.x != records[i].x || t.y != records[i].y || t.value != float(records[i].value))
+            return false;
+    }
+    return true;
+}

@@ -3,6 +3,8 @@
 // wire format rather than against itself.
 #pragma once
 
+#include "net/radarstate.h"
+
 #include <QByteArray>
 #include <QVector>
 #include <QtGlobal>
@@ -27,3 +29,6 @@ QByteArray rawBlock(bool first, quint16 size, quint16 count, const QVector<WireR
 // Records that differ from each other and from zero: x = i + 0.25,
 // y = -(i + 0.5), value = (i * 7 + 1) mod 65536.
 QVector<WireRecord> distinctRecords(int count);
+
+// True when the table holds exactly these records, and no more.
+bool tableHolds(const RadarState &state, const QVector<WireRecord> &records);
