@@ -21,8 +21,8 @@
 // end of its last leg; every leg must end within the period.
 //
 // The targets of a frame are the legs alive at that time (START <= t < end),
-// in the order of the file, copies in their order. At most 6553 may be alive
-// at once: a block holds no more.
+// in the order of the file, copies in their order. At most
+// wire::maxRecordsPerBlock may be alive at once: a block holds no more.
 #pragma once
 
 #include "sim/simtarget.h"
