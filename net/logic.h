@@ -49,8 +49,6 @@ private slots:
     void readData();
 
 private:
-    friend class LogicTestAccess;
-
     // Folds into [0, 360]; 360 stays 360, NaN and infinities stay as they are.
     static void wrapAngle(double &angle);
 
