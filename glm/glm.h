@@ -117,6 +117,21 @@ void glmDraw(ObjModel *model, GLuint mode);
 GLuint glmCompileList(ObjModel *model, GLuint mode); // caller owns the list
 
 // Writer (writer.cpp): exits with status 1 when a file cannot be opened.
+// Whatever glmReadOBJ accepts is written, in every mode, so that it reads
+// back with the same triangles and corner indices:
+// - a face line carries texture coordinates or normals only where all
+//   three corners of the triangle have them (an index 0 is never written);
+// - group, material and library names are cut to 125 bytes, the most a
+//   name line carries whole (read back, a group name keeps the blank after
+//   "g", and the library's "default" material comes after the reader's).
+// The material library goes beside filename under the model's own library
+// name, except where that file is one the model was read from (its OBJ
+// file or its library, however the path reaches it) or filename itself:
+// such a file is never replaced. The library is then written as
+// filename's base name with ".mtl" ("-2.mtl", "-3.mtl", ... if that is
+// taken as well), the "mtllib" line names it, and a one-line warning on
+// standard output says so. filename itself is replaced as asked, even when
+// it is the model's own OBJ file.
 void glmWriteOBJ(ObjModel *model, const char *filename, GLuint mode);
 
 // Welding (weld.cpp)
