@@ -139,7 +139,17 @@ GLfloat *glmMergeVectors(GLfloat *vectors, GLuint *numvectors,
                          GLfloat epsilon); // caller frees with free()
 void glmWeldModel(ObjModel *model, GLfloat epsilon);
 
-// Images (ppm.cpp): raw "P6" only; null with a message on failure.
+// Images (ppm.cpp): raw "P6" with 8-bit samples (maxval 255) only. The
+// header follows the format: whitespace and "#" comments (of any length,
+// through the next CR or LF) anywhere between "P6", width, height and
+// maxval, and one whitespace byte after maxval. Anything else - another
+// magic, maxval 0 or any other maxval (16-bit samples included), text
+// where a number belongs, a zero or oversized image, pixel data shorter
+// than the header promises - returns null with a one-line message on
+// standard error, leaving width and height as they were. The block is
+// allocated only once the file is known to fill it (a stream of unknown
+// size fills it as it grows). On success: width * height * 3 bytes, rows
+// in file order.
 GLubyte *glmLoadPPM(const char *filename, int *width, int *height); // caller frees with free()
 
 // Extension query (extension.cpp): 1 when the current context lists the name.
