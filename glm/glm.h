@@ -102,7 +102,10 @@ ObjModel *glmReadOBJ(const char *filename);
 
 // Geometry (geometry.cpp). A model without vertices or of size 0 is only
 // centred (factor 1; planar UVs 0.5); degenerate triangles get zero facet
-// normals, which never join a vertex-normal average.
+// normals, which never join a vertex-normal average. Sizes, centres and
+// factors are computed in double, so finite coordinates up to the largest
+// float fit into the unit cube (and give planar UVs) finite and apart; a
+// size or factor beyond the float range is reported as the largest float.
 GLfloat glmFitToUnitCube(ObjModel *model); // returns the scale applied
 void glmExtent(ObjModel *model, GLfloat *dimensions);
 void glmScaleModel(ObjModel *model, GLfloat scale);
