@@ -27,41 +27,34 @@ const char *const sourceMtl = "newmtl red\n"
                               "newmtl blue\n"
                               "Kd 0 0 1\n";
 
-// Faces in "default", then groups a and b with their materials; every
-// number is exact in six decimals.
-const char *const sourceObj = "mtllib x.mtl\n"
-                              "v 0 0 0\n"
-                              "v 1 0 0\n"
-                              "v 1 1 0\n"
-                              "v 0 1 0.5\n"
-                              "v -2.25 3.5 -0.125\n"
-                              "vn 0 0 1\n"
-                              "vn 0 1 0\n"
-                              "vn 0.5 0.5 0\n"
-                              "vt 0 0\n"
-                              "vt 1 0\n"
-                              "vt 0.25 0.75\n"
-                              "f 1/1/1 2/2/1 3/3/2\n"
-                              "g a\n"
-                              "usemtl red\n"
-                              "f 1/1/2 3/3/1 4/2/3 5/1/1\n"
-                              "g b\n"
-                              "usemtl blue\n"
-                              "f 4/3/1 2/1/2 5/2/3\n";
+// The library and the points of both sources; every number is exact in six
+// decimals.
+const std::string sourcePoints = "mtllib x.mtl\n"
+                                 "v 0 0 0\n"
+                                 "v 1 0 0\n"
+                                 "v 1 1 0\n"
+                                 "v 0 1 0.5\n"
+                                 "v -2.25 3.5 -0.125\n"
+                                 "vn 0 0 1\n"
+                                 "vn 0 1 0\n"
+                                 "vn 0.5 0.5 0\n"
+                                 "vt 0 0\n"
+                                 "vt 1 0\n"
+                                 "vt 0.25 0.75\n";
+
+// Faces in "default", then groups a and b with their materials.
+const std::string sourceObj = sourcePoints + "f 1/1/1 2/2/1 3/3/2\n"
+                                             "g a\n"
+                                             "usemtl red\n"
+                                             "f 1/1/2 3/3/1 4/2/3 5/1/1\n"
+                                             "g b\n"
+                                             "usemtl blue\n"
+                                             "f 4/3/1 2/1/2 5/2/3\n";
 
 // Triangles that mix the face forms (some corners carry texture
 // coordinates or normals, some do not) and a group whose "g" line is longer
 // than a name line holds.
-const std::string mixedObj = "mtllib x.mtl\n"
-                             "v 0 0 0\n"
-                             "v 1 0 0\n"
-                             "v 1 1 0\n"
-                             "v 0 1 0.5\n"
-                             "v -2.25 3.5 -0.125\n"
-                             "vn 0 0 1\n"
-                             "vn 0 1 0\n"
-                             "vt 0 0\n"
-                             "vt 1 0\n"
+const std::string mixedObj = sourcePoints +
                              "f 1 2 3\n"
                              "f 1/1/1 2/2/1 3/1/2\n"
                              "g a\n"
@@ -361,7 +354,8 @@ TEST_F(Writer, decimalPointWhateverTheLocale)
 TEST_F(Writer, everyModeReadsBack)
 {
     std::filesystem::create_directories(dir.file("out"));
-    for (const std::string &obj : {std::string(sourceObj), mixedObj}) {
+    for (const std::string &obj : {sourceObj, mixedObj}) {
+        SCOPED_TRACE(obj == sourceObj ? "whole face forms" : "mixed face forms");
         ModelPtr source = readSource(obj);
         ASSERT_NE(nullptr, source->facetnorms);
         expectEveryModeReadsBack(*source);
