@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <string>
+#include <thread>
 
 using namespace glmtest;
 
@@ -168,4 +170,33 @@ TEST(LoadPPM, longRunsOfBlanksAreRead)
     load("P6\n" + std::string(150, ' ') + "1 1 255\nxyz", &spaced);
     ASSERT_NE(nullptr, spaced.pixels);
     EXPECT_EQ("xyz", std::string((const char *)spaced.pixels, 3));
+}
+
+// A pipe tells no size in advance: the block grows with what arrives, and a
+// stream that ends early is refused like a short file.
+TEST(LoadPPM, streamsOfUnknownSizeAreReadAsTheyArrive)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("image.ppm");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    auto loadStream = [&](const std::string &stream, Loaded *out) {
+        std::thread writer([&] { writeFile(fifo, stream); });
+        testing::internal::CaptureStderr();
+        out->pixels = glmLoadPPM(fifo.c_str(), &out->width, &out->height);
+        out->errors = testing::internal::GetCapturedStderr();
+        writer.join();
+    };
+    // More than the first block holds, so that the block grows.
+    const std::string pixels = pixelBytes(3 * 300 * 100);
+
+    Loaded whole;
+    loadStream("P6\n300 100 255\n" + pixels, &whole);
+    ASSERT_NE(nullptr, whole.pixels) << whole.errors;
+    EXPECT_EQ(300, whole.width);
+    EXPECT_EQ(pixels, std::string((const char *)whole.pixels, pixels.size()));
+
+    Loaded cut;
+    loadStream("P6\n300 200 255\n" + pixels, &cut);
+    EXPECT_EQ(nullptr, cut.pixels);
+    EXPECT_EQ(fifo + ": Truncated PPM pixel data for a 300 x 200 image\n", cut.errors);
 }
