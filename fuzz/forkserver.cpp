@@ -32,6 +32,7 @@ namespace {
 // Exit statuses of the child that are findings in themselves.
 const int leakStatus = 97;
 const int orphanStatus = 98;
+const int forbiddenExitStatus = 96;
 const std::uint8_t counterMax = 255;
 
 enum class ChildEnd : int { none, returned, exited };
@@ -51,6 +52,9 @@ int expectedStatus = 0;
 int devNull = -1;
 bool verbose = false;
 bool inChild = false;
+bool exitForbidden = false;
+// A descriptor of the fuzzer's own standard error, kept for reports.
+int reportFd = 2;
 // The fuzzer's end of the line to the server: one byte per run goes out,
 // the child's wait status comes back.
 int serverLine = -1;
@@ -99,6 +103,10 @@ void onChildExit(int status, void *)
 {
     if (!inChild)
         return;
+    if (exitForbidden) {
+        dprintf(reportFd, "fuzz: the child called exit(%d) where the body forbids it\n", status);
+        _exit(forbiddenExitStatus);
+    }
     saveCounters();
     shared->exitStatus = status;
     shared->end = ChildEnd::exited;
@@ -184,6 +192,8 @@ void describe(int status)
         std::fprintf(stderr, "fuzz: the child was killed by signal %d\n", WTERMSIG(status));
     else if (WIFEXITED(status) && WEXITSTATUS(status) == leakStatus)
         std::fprintf(stderr, "fuzz: the child leaked memory\n");
+    else if (WIFEXITED(status) && WEXITSTATUS(status) == forbiddenExitStatus)
+        std::fprintf(stderr, "fuzz: the child called exit() where it must not\n");
     else if (shared->end == ChildEnd::exited)
         std::fprintf(stderr, "fuzz: the child called exit(%d), expected only exit(%d)\n",
                      shared->exitStatus, expectedStatus);
@@ -216,8 +226,10 @@ void startForkServer(void (*body)(), int expectedExitStatus)
     verbose = env && *env && std::strcmp(env, "0") != 0;
     // Sanitizer reports keep a descriptor of the real standard error.
     const int reports = fcntl(2, F_DUPFD_CLOEXEC, 3);
-    if (reports >= 0)
+    if (reports >= 0) {
+        reportFd = reports;
         __sanitizer_set_report_fd(reinterpret_cast<void *>(std::intptr_t(reports)));
+    }
     std::setvbuf(stdout, stdoutBuffer, _IOFBF, sizeof stdoutBuffer);
     __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree);
     on_exit(onChildExit, nullptr);
@@ -257,6 +269,17 @@ void runForked()
     if (returned || expectedExit)
         return;
     describe(status);
+    std::abort();
+}
+
+void exitIsFinding(bool on)
+{
+    exitForbidden = on;
+}
+
+void finding(const std::string &what)
+{
+    dprintf(reportFd, "fuzz: %s\n", what.c_str());
     std::abort();
 }
 

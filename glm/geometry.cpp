@@ -5,6 +5,7 @@
 #include "glm/glmalloc.h"
 #include "glm/glmassert.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +16,7 @@ namespace {
 
 constexpr double pi = 3.141592653589793;
 constexpr double degreesPerHalfTurn = 180.0;
-constexpr GLfloat cubeSize = 2.0f; // the unit cube spans -1..+1
+constexpr double cubeSize = 2.0; // the unit cube spans -1..+1
 
 // Sphere mapping constants: two different single-precision right angles
 // and a short pi as divisor.
@@ -40,15 +41,43 @@ void glmCross(const GLfloat *u, const GLfloat *v, GLfloat *n)
 }
 
 // Minimum and maximum per axis over vertices 1..vertexcount. A model without
-// vertices has the empty box at the origin.
+// vertices has the empty box at the origin. Sizes and centres are doubles:
+// the sum of two large floats can pass the largest float, and fitting a
+// model near it would then collapse it.
 struct Bounds
 {
     GLfloat min[3] = {0.0f, 0.0f, 0.0f};
     GLfloat max[3] = {0.0f, 0.0f, 0.0f};
 
     // |max| + |min|: the two agree with max - min when the range holds 0.
-    GLfloat size(int axis) const { return glmAbs(max[axis]) + glmAbs(min[axis]); }
+    double size(int axis) const
+    {
+        return static_cast<double>(glmAbs(max[axis])) + static_cast<double>(glmAbs(min[axis]));
+    }
+    double centre(int axis) const
+    {
+        return (static_cast<double>(max[axis]) + static_cast<double>(min[axis])) * 0.5;
+    }
+    // The factor that brings the largest size to the cube's; 1 for size 0.
+    double unitScale() const
+    {
+        double largest = size(0);
+        for (int axis = 1; axis < 3; ++axis)
+            if (size(axis) > largest)
+                largest = size(axis);
+        return largest == 0.0 ? 1.0 : cubeSize / largest;
+    }
 };
+
+// A double as the nearest float, the largest float for what lies beyond.
+GLfloat narrow(double x)
+{
+    if (x > FLT_MAX)
+        return FLT_MAX;
+    if (x < -FLT_MAX)
+        return -FLT_MAX;
+    return static_cast<GLfloat>(x);
+}
 
 Bounds boundsOf(const ObjModel *model)
 {
@@ -89,19 +118,18 @@ GLfloat glmFitToUnitCube(ObjModel *model)
     GLM_ASSERT(model);
     GLM_ASSERT(model->vertices);
     const Bounds b = boundsOf(model);
-    GLfloat centre[3];
+    double centre[3];
     for (int axis = 0; axis < 3; ++axis)
-        centre[axis] = (b.max[axis] + b.min[axis]) * 0.5f;
-    const GLfloat largest = glmMax(glmMax(b.size(0), b.size(1)), b.size(2));
+        centre[axis] = b.centre(axis);
     // A model of size 0 (all at the origin, or no vertices) has nothing to
     // scale: it is only centred, with the factor 1.
-    const GLfloat scale = largest == 0.0f ? 1.0f : cubeSize / largest;
+    const double scale = b.unitScale();
     for (GLuint i = 1; i <= model->vertexcount; ++i) {
         GLfloat *v = &model->vertices[3 * i];
         for (int axis = 0; axis < 3; ++axis)
-            v[axis] = (v[axis] - centre[axis]) * scale;
+            v[axis] = narrow((v[axis] - centre[axis]) * scale);
     }
-    return scale;
+    return narrow(scale);
 }
 
 void glmExtent(ObjModel *model, GLfloat *dimensions)
@@ -111,7 +139,7 @@ void glmExtent(ObjModel *model, GLfloat *dimensions)
     GLM_ASSERT(dimensions);
     const Bounds b = boundsOf(model);
     for (int axis = 0; axis < 3; ++axis)
-        dimensions[axis] = b.size(axis);
+        dimensions[axis] = narrow(b.size(axis));
 }
 
 void glmScaleModel(ObjModel *model, GLfloat scale)
@@ -257,20 +285,18 @@ void glmVertexNormals(ObjModel *model, GLfloat angle)
 void glmPlanarUVs(ObjModel *model)
 {
     GLM_ASSERT(model);
+    GLM_ASSERT(model->vertices);
     std::free(model->uvcoords);
     model->uvcount = model->vertexcount;
     model->uvcoords = glmAllocatePoints(model->uvcount, 2, "glmPlanarUVs");
 
-    GLfloat dimensions[3];
-    glmExtent(model, dimensions);
-    const GLfloat largest = glmAbs(glmMax(glmMax(dimensions[0], dimensions[1]), dimensions[2]));
-    // Size 0 means every vertex is at the origin: any finite scale maps it
-    // to the centre of the texture.
-    const GLfloat scale = largest == 0.0f ? 1.0f : cubeSize / largest;
+    // Size 0 means every vertex is at the origin: the factor 1 maps it to
+    // the centre of the texture.
+    const double scale = boundsOf(model).unitScale();
     for (GLuint i = 1; i <= model->vertexcount; ++i) {
         const GLfloat *v = &model->vertices[3 * i];
-        model->uvcoords[2 * i + 0] = (v[0] * scale + 1.0f) * 0.5f;
-        model->uvcoords[2 * i + 1] = (v[2] * scale + 1.0f) * 0.5f;
+        model->uvcoords[2 * i + 0] = narrow((v[0] * scale + 1.0) * 0.5);
+        model->uvcoords[2 * i + 1] = narrow((v[2] * scale + 1.0) * 0.5);
     }
     for (ObjGroup *group = model->grouplist; group; group = group->next)
         for (GLuint j = 0; j < group->facecount; ++j) {

@@ -102,7 +102,10 @@ ObjModel *glmReadOBJ(const char *filename);
 
 // Geometry (geometry.cpp). A model without vertices or of size 0 is only
 // centred (factor 1; planar UVs 0.5); degenerate triangles get zero facet
-// normals, which never join a vertex-normal average.
+// normals, which never join a vertex-normal average. Sizes, centres and
+// factors are computed in double, so finite coordinates up to the largest
+// float fit into the unit cube (and give planar UVs) finite and apart; a
+// size or factor beyond the float range is reported as the largest float.
 GLfloat glmFitToUnitCube(ObjModel *model); // returns the scale applied
 void glmExtent(ObjModel *model, GLfloat *dimensions);
 void glmScaleModel(ObjModel *model, GLfloat scale);
@@ -117,6 +120,21 @@ void glmDraw(ObjModel *model, GLuint mode);
 GLuint glmCompileList(ObjModel *model, GLuint mode); // caller owns the list
 
 // Writer (writer.cpp): exits with status 1 when a file cannot be opened.
+// Whatever glmReadOBJ accepts is written, in every mode, so that it reads
+// back with the same triangles and corner indices:
+// - a face line carries texture coordinates or normals only where all
+//   three corners of the triangle have them (an index 0 is never written);
+// - group, material and library names are cut to 125 bytes, the most a
+//   name line carries whole (read back, a group name keeps the blank after
+//   "g", and the library's "default" material comes after the reader's).
+// The material library goes beside filename under the model's own library
+// name, except where that file is one the model was read from (its OBJ
+// file or its library, however the path reaches it) or filename itself:
+// such a file is never replaced. The library is then written as
+// filename's base name with ".mtl" ("-2.mtl", "-3.mtl", ... if that is
+// taken as well), the "mtllib" line names it, and a one-line warning on
+// standard output says so. filename itself is replaced as asked, even when
+// it is the model's own OBJ file.
 void glmWriteOBJ(ObjModel *model, const char *filename, GLuint mode);
 
 // Welding (weld.cpp)
@@ -124,7 +142,17 @@ GLfloat *glmMergeVectors(GLfloat *vectors, GLuint *numvectors,
                          GLfloat epsilon); // caller frees with free()
 void glmWeldModel(ObjModel *model, GLfloat epsilon);
 
-// Images (ppm.cpp): raw "P6" only; null with a message on failure.
+// Images (ppm.cpp): raw "P6" with 8-bit samples (maxval 255) only. The
+// header follows the format: whitespace and "#" comments (of any length,
+// through the next CR or LF) anywhere between "P6", width, height and
+// maxval, and one whitespace byte after maxval. Anything else - another
+// magic, maxval 0 or any other maxval (16-bit samples included), text
+// where a number belongs, a zero or oversized image, pixel data shorter
+// than the header promises - returns null with a one-line message on
+// standard error, leaving width and height as they were. The block is
+// allocated only once the file is known to fill it (a stream of unknown
+// size fills it as it grows). On success: width * height * 3 bytes, rows
+// in file order.
 GLubyte *glmLoadPPM(const char *filename, int *width, int *height); // caller frees with free()
 
 // Extension query (extension.cpp): 1 when the current context lists the name.

@@ -136,6 +136,14 @@ CNumericLocale::~CNumericLocale()
         uselocale(previous_);
 }
 
+bool sameFile(const char *a, const char *b)
+{
+    struct stat first;
+    struct stat second;
+    return stat(a, &first) == 0 && stat(b, &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 void assertionFailed(const char *expression, unsigned line, const char *function)
 {
     __assert_fail(expression, "glm", line, function);

@@ -58,6 +58,11 @@ private:
     locale_t previous_;
 };
 
+// Whether both names are existing files and the same one (POSIX stat: the
+// same device and inode, however the paths are spelled or linked). The
+// writer asks it before it replaces a file a model was read from.
+bool sameFile(const char *a, const char *b);
+
 // glibc's own assertion report and abort, naming the source file "glm"
 // whichever of the library's files the check is in, where assert() would
 // name the .cpp file. Used by GLM_ASSERT (glmassert.h).

@@ -1,56 +1,155 @@
 // Raw ("P6") PPM image reader.
 //
-// The header is read line by line so that the pixel data starts right after
-// the line that completes it. Numbers are parsed here rather than with
-// sscanf: an out-of-range "%d" is undefined, and a blank line must not count.
+// The header follows the format's rules: "P6", then width, height and
+// maxval as unsigned decimal numbers, separated by whitespace in any
+// amount and split over lines in any way. A comment runs from "#" through
+// the next CR or LF, may be of any length and stands wherever whitespace
+// may; it delimits like whitespace, but the header ends with one real
+// whitespace byte after maxval (and any comments after it), and the raster
+// starts right after that byte. The header is read a byte at a time, so no
+// line buffer limits it.
 #include "glm/glm.h"
 
 #include <climits>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
-// One header line per read; a longer line is read on as further lines.
-const int lineBufferSize = 70;
-const int headerNumbers = 3; // width, height, maxval
 const int bytesPerPixel = 3;
+// Samples are one byte each only with this maxval; larger ones take two.
+const long long byteSampleMaxval = 255;
 // Sizes are reported through ints, so a block must stay below INT_MAX bytes.
 const long long maxImageBytes = INT_MAX;
+// Numbers stop growing here, beyond every limit above.
+const long long numberCap = 1LL << 40;
+// The first block for a stream whose size cannot be known in advance.
+const std::size_t unknownSizeChunk = std::size_t{1} << 16;
 
-bool isBlank(char c)
+// The format's whitespace: blanks, tabs, carriage returns and line feeds.
+bool isWhitespace(int c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Parses up to max decimal integers separated by blanks from line into out,
-// stopping at the first text that cannot begin a number. Values beyond the
-// range of long long saturate. Returns how many were parsed.
-int parseNumbers(const char *line, long long *out, int max)
+// Reads past a comment whose "#" was read, through its CR or LF.
+void skipComment(std::FILE *fp)
 {
-    const char *p = line;
-    int parsed = 0;
-    while (parsed < max) {
-        while (isBlank(*p))
-            ++p;
-        bool negative = false;
-        const char *digits = p;
-        if (*digits == '+' || *digits == '-') {
-            negative = *digits == '-';
-            ++digits;
-        }
-        if (*digits < '0' || *digits > '9')
-            break;
-        long long value = 0;
-        for (; *digits >= '0' && *digits <= '9'; ++digits) {
-            int d = *digits - '0';
-            value = value > (LLONG_MAX - d) / 10 ? LLONG_MAX : value * 10 + d;
-        }
-        out[parsed++] = negative ? -value : value;
-        p = digits;
+    int c;
+    do
+        c = std::getc(fp);
+    while (c != '\n' && c != '\r' && c != EOF);
+}
+
+enum class Header { ok, notRaw, incomplete, bad };
+
+// Reads one unsigned number, passing whitespace and comments before it, and
+// the whitespace byte or comment that must follow it; delimiter tells which.
+Header readNumber(std::FILE *fp, long long &value, int &delimiter)
+{
+    int c = std::getc(fp);
+    while (isWhitespace(c) || c == '#') {
+        if (c == '#')
+            skipComment(fp);
+        c = std::getc(fp);
     }
-    return parsed;
+    if (c == EOF)
+        return Header::incomplete;
+    if (c < '0' || c > '9')
+        return Header::bad;
+    value = 0;
+    for (; c >= '0' && c <= '9'; c = std::getc(fp))
+        value = value < numberCap ? value * 10 + (c - '0') : numberCap;
+    delimiter = c;
+    if (c == '#')
+        skipComment(fp);
+    else if (c == EOF)
+        return Header::incomplete;
+    else if (!isWhitespace(c))
+        return Header::bad;
+    return Header::ok;
+}
+
+// The magic, width, height, maxval and the whitespace byte that ends the
+// header; the file is then at the first raster byte.
+Header readHeader(std::FILE *fp, long long numbers[3])
+{
+    if (std::getc(fp) != 'P' || std::getc(fp) != '6')
+        return Header::notRaw;
+    // "P6" must stand alone: "P65" or "P6x" is another magic.
+    const int after = std::getc(fp);
+    if (after == EOF)
+        return Header::incomplete;
+    if (!isWhitespace(after) && after != '#')
+        return Header::notRaw;
+    std::ungetc(after, fp);
+    int delimiter = 0;
+    for (int i = 0; i < 3; ++i) {
+        const Header read = readNumber(fp, numbers[i], delimiter);
+        if (read != Header::ok)
+            return read;
+    }
+    // Comments after maxval still need the whitespace byte after them.
+    int c = delimiter;
+    while (c == '#') {
+        c = std::getc(fp);
+        if (c == '#')
+            skipComment(fp);
+    }
+    if (c == EOF)
+        return Header::incomplete;
+    return isWhitespace(c) ? Header::ok : Header::bad;
+}
+
+// Bytes from the current position to the end, or -1 when the stream cannot
+// tell (a pipe).
+long long bytesLeft(std::FILE *fp)
+{
+    const long here = std::ftell(fp);
+    if (here < 0 || std::fseek(fp, 0, SEEK_END) != 0)
+        return -1;
+    const long end = std::ftell(fp);
+    if (std::fseek(fp, here, SEEK_SET) != 0 || end < here)
+        return -1;
+    return end - here;
+}
+
+enum class Raster { ok, truncated, noMemory };
+
+// Reads size raster bytes into block. Unless known says that the stream
+// holds them all, the block grows with what arrives, so that it never
+// holds much more than the stream has filled.
+Raster readRaster(std::FILE *fp, std::size_t size, bool known, GLubyte *&block)
+{
+    std::size_t capacity = known || size < unknownSizeChunk ? size : unknownSizeChunk;
+    block = static_cast<GLubyte *>(std::malloc(capacity));
+    std::size_t got = 0;
+    for (;;) {
+        if (!block)
+            return Raster::noMemory;
+        got += std::fread(block + got, 1, capacity - got, fp);
+        if (got == size)
+            return Raster::ok;
+        if (got < capacity)
+            break; // the stream ended
+        capacity = capacity > size / 2 ? size : capacity * 2;
+        GLubyte *grown = static_cast<GLubyte *>(std::realloc(block, capacity));
+        if (!grown)
+            std::free(block);
+        block = grown;
+    }
+    std::free(block);
+    block = nullptr;
+    return Raster::truncated;
+}
+
+GLubyte *refuse(std::FILE *fp, const char *filename, const std::string &problem)
+{
+    std::fprintf(stderr, "%s: %s\n", filename, problem.c_str());
+    std::fclose(fp);
+    return nullptr;
 }
 
 } // namespace
@@ -63,47 +162,38 @@ GLubyte *glmLoadPPM(const char *filename, int *width, int *height)
         return nullptr;
     }
 
-    char line[lineBufferSize];
-    if (!std::fgets(line, sizeof line, fp) || line[0] != 'P' || line[1] != '6') {
-        std::fprintf(stderr, "%s: Not a raw PPM file\n", filename);
-        std::fclose(fp);
-        return nullptr;
+    long long numbers[3] = {0, 0, 0};
+    switch (readHeader(fp, numbers)) {
+    case Header::ok:
+        break;
+    case Header::notRaw:
+        return refuse(fp, filename, "Not a raw PPM file");
+    case Header::incomplete:
+        return refuse(fp, filename, "Incomplete PPM header");
+    case Header::bad:
+        return refuse(fp, filename, "Bad PPM header: text where a number or blank belongs");
     }
 
-    // Each line carries the next numbers still missing; comment lines and
-    // lines without a number are passed over.
-    long long numbers[headerNumbers] = {0, 0, 0};
-    int n = 0;
-    while (n < headerNumbers) {
-        if (!std::fgets(line, sizeof line, fp)) {
-            std::fprintf(stderr, "%s: Incomplete PPM header\n", filename);
-            std::fclose(fp);
-            return nullptr;
-        }
-        if (line[0] == '#')
-            continue;
-        n += parseNumbers(line, numbers + n, headerNumbers - n);
-    }
-
-    long long w = numbers[0], h = numbers[1];
+    const long long w = numbers[0], h = numbers[1], maxval = numbers[2];
+    const std::string size = std::to_string(w) + " x " + std::to_string(h);
     if (w <= 0 || h <= 0 || w > maxImageBytes || h > maxImageBytes ||
-        w * h > maxImageBytes / bytesPerPixel) {
-        std::fprintf(stderr, "%s: Bad PPM image size %lld x %lld\n", filename, w, h);
-        std::fclose(fp);
-        return nullptr;
-    }
+        w * h > maxImageBytes / bytesPerPixel)
+        return refuse(fp, filename, "Bad PPM image size " + size);
+    if (maxval != byteSampleMaxval)
+        return refuse(fp, filename,
+                      "Unsupported PPM maxval " + std::to_string(maxval) +
+                          " (only 8-bit samples, maxval 255)");
 
-    const std::size_t size =
-        static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * bytesPerPixel;
-    // Zeroed, so that a short file leaves defined pixels.
-    GLubyte *image = static_cast<GLubyte *>(std::calloc(size, 1));
-    if (!image) {
-        std::fprintf(stderr, "%s: Not enough memory for a %lld x %lld PPM image\n", filename, w, h);
-        std::fclose(fp);
-        return nullptr;
-    }
-    // A short read is not an error: the rest stays zero.
-    [[maybe_unused]] const std::size_t got = std::fread(image, 1, size, fp);
+    const long long bytes = w * h * bytesPerPixel;
+    const long long left = bytesLeft(fp);
+    GLubyte *image = nullptr;
+    const Raster raster = left >= 0 && left < bytes
+                              ? Raster::truncated
+                              : readRaster(fp, static_cast<std::size_t>(bytes), left >= 0, image);
+    if (raster == Raster::truncated)
+        return refuse(fp, filename, "Truncated PPM pixel data for a " + size + " image");
+    if (raster == Raster::noMemory)
+        return refuse(fp, filename, "Not enough memory for a " + size + " PPM image");
     std::fclose(fp);
 
     *width = static_cast<int>(w);

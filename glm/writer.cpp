@@ -4,6 +4,7 @@
 #include "glm/glmassert.h"
 #include "glm/modeadjust.h"
 #include "glm/platform.h"
+#include "glm/textscan.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -34,17 +35,78 @@ const char *const creditLines[3] = {
 // The MTL shininess scale is 0 to 1000, the model's 0 to 128.
 const double shininessToMtl = 0.0078125 * 1000.0;
 
+// A name statement's rest of line (the blank after the keyword, the name and
+// the line end) is read as one chunk; a longer name would spill over into
+// tokens of its own, so names are cut to what the chunk holds.
+constexpr std::size_t longestName = glmscan::maxChunkLength - 2;
+
+std::string lineName(const char *name)
+{
+    std::size_t length = 0;
+    while (name && length < longestName && name[length] != '\0')
+        ++length;
+    return std::string(name ? name : "", length);
+}
+
+std::string directoryOf(const char *path)
+{
+    char *directory = glmDirectoryOf(path);
+    std::string result(directory);
+    std::free(directory);
+    return result;
+}
+
 void writeCredits(std::FILE *file)
 {
     for (const char *line : creditLines)
         std::fprintf(file, "#  %s\n", line);
 }
 
-void glmWriteMTL(ObjModel *model, const char *modelpath, const char *mtllibname)
+// The library's name beside objpath. It is the model's own library name
+// unless that names a file the model was read from (its OBJ file or the
+// library beside it) or the OBJ file being written: rather than replace
+// one of those, the library takes the OBJ file's name with ".mtl", numbered
+// from 2 should that be taken as well. Each name taken is an existing
+// directory entry, so the search ends.
+std::string libraryName(const ObjModel *model, const char *objpath)
 {
-    char *directory = glmDirectoryOf(modelpath);
-    std::string filename = std::string(directory) + mtllibname;
-    std::free(directory);
+    const std::string directory = directoryOf(objpath);
+    const char *source = model->path ? model->path : "";
+    const std::string sourceLibrary = directoryOf(source) + model->materiallib;
+    auto taken = [&](const std::string &name) {
+        const std::string path = directory + name;
+        return glmplatform::sameFile(path.c_str(), sourceLibrary.c_str()) ||
+               glmplatform::sameFile(path.c_str(), source) ||
+               glmplatform::sameFile(path.c_str(), objpath);
+    };
+    const std::string own = lineName(model->materiallib);
+    if (!taken(own))
+        return own;
+
+    std::string stem = objpath + directory.size();
+    const std::size_t dot = stem.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        stem.erase(dot);
+    // The "mtllib" line holds one word.
+    for (char &c : stem)
+        if (glmscan::isSpace(static_cast<unsigned char>(c)))
+            c = '_';
+    for (unsigned number = 1;; ++number) {
+        const std::string suffix =
+            number == 1 ? std::string(".mtl") : "-" + std::to_string(number) + ".mtl";
+        const std::string name = stem.substr(0, longestName - suffix.size()) + suffix;
+        if (!taken(name)) {
+            std::printf("glmWriteOBJ() warning: not replacing \"%s\", a file the model was read "
+                        "from or is written to; the material library is written as \"%s\".\n",
+                        (directory + own).c_str(), name.c_str());
+            return name;
+        }
+    }
+}
+
+void glmWriteMTL(ObjModel *model, const char *modelpath, const std::string &mtllibname)
+{
+    const std::string filename = directoryOf(modelpath) + mtllibname;
 
     std::FILE *file = std::fopen(filename.c_str(), "w");
     if (!file) {
@@ -61,7 +123,7 @@ void glmWriteMTL(ObjModel *model, const char *modelpath, const char *mtllibname)
 
     for (GLuint i = 0; i < model->materialcount; ++i) {
         const ObjMaterial &m = model->materiallist[i];
-        std::fprintf(file, "newmtl %s\n", m.name ? m.name : "");
+        std::fprintf(file, "newmtl %s\n", lineName(m.name).c_str());
         std::fprintf(file, "Ka %f %f %f\n", m.ambient[0], m.ambient[1], m.ambient[2]);
         std::fprintf(file, "Kd %f %f %f\n", m.diffuse[0], m.diffuse[1], m.diffuse[2]);
         std::fprintf(file, "Ks %f %f %f\n", m.specular[0], m.specular[1], m.specular[2]);
@@ -81,31 +143,38 @@ void writePoints(std::FILE *file, const char *keyword, const GLfloat *points, GL
     }
 }
 
-void writeFace(std::FILE *file, const ObjTriangle &t, GLuint mode)
+bool within(const GLuint index[3], GLuint count)
+{
+    for (int k = 0; k < 3; ++k)
+        if (index[k] == 0 || index[k] > count)
+            return false;
+    return true;
+}
+
+// A face line carries texture coordinates or normals only where all three
+// corners have them: a triangle read from a face without them (index 0, or
+// beyond its array in a damaged model) is written without them, never with
+// an index that no reader accepts.
+void writeFace(std::FILE *file, const ObjModel *model, const ObjTriangle &t, GLuint mode)
 {
     const GLuint *v = t.vertexindex;
     const GLuint *uv = t.uvindex;
-    if ((mode & GLM_DRAW_SMOOTH) && (mode & GLM_DRAW_TEXTURE)) {
-        const GLuint *n = t.normalindex;
+    // Flat output gives every corner the facet normal.
+    const GLuint facet[3] = {t.facetindex, t.facetindex, t.facetindex};
+    const bool smooth = (mode & GLM_DRAW_SMOOTH) != 0;
+    const GLuint *n = smooth ? t.normalindex : facet;
+    const bool withUv = (mode & GLM_DRAW_TEXTURE) && within(uv, model->uvcount);
+    const bool withNormal = smooth ? within(n, model->normalcount)
+                                   : (mode & GLM_DRAW_FLAT) && within(n, model->facetnormcount);
+    if (withUv && withNormal)
         std::fprintf(file, "f %u/%u/%u %u/%u/%u %u/%u/%u\n", v[0], uv[0], n[0], v[1], uv[1], n[1],
                      v[2], uv[2], n[2]);
-    } else if ((mode & GLM_DRAW_FLAT) && (mode & GLM_DRAW_TEXTURE)) {
-        // The facet normal is the normal of every corner; the full form is
-        // the one the reader takes both indices from.
-        GLuint n = t.facetindex;
-        std::fprintf(file, "f %u/%u/%u %u/%u/%u %u/%u/%u\n", v[0], uv[0], n, v[1], uv[1], n, v[2],
-                     uv[2], n);
-    } else if (mode & GLM_DRAW_TEXTURE) {
+    else if (withUv)
         std::fprintf(file, "f %u/%u %u/%u %u/%u\n", v[0], uv[0], v[1], uv[1], v[2], uv[2]);
-    } else if (mode & GLM_DRAW_SMOOTH) {
-        const GLuint *n = t.normalindex;
+    else if (withNormal)
         std::fprintf(file, "f %u//%u %u//%u %u//%u\n", v[0], n[0], v[1], n[1], v[2], n[2]);
-    } else if (mode & GLM_DRAW_FLAT) {
-        GLuint n = t.facetindex;
-        std::fprintf(file, "f %u//%u %u//%u %u//%u\n", v[0], n, v[1], n, v[2], n);
-    } else {
+    else
         std::fprintf(file, "f %u %u %u\n", v[0], v[1], v[2]);
-    }
 }
 
 } // namespace
@@ -131,8 +200,9 @@ void glmWriteOBJ(ObjModel *model, const char *filename, GLuint mode)
     std::fprintf(file, "#  \n");
 
     if ((mode & GLM_DRAW_MATERIAL) && model->materiallib) {
-        std::fprintf(file, "\nmtllib %s\n\n", model->materiallib);
-        glmWriteMTL(model, filename, model->materiallib);
+        const std::string library = libraryName(model, filename);
+        std::fprintf(file, "\nmtllib %s\n\n", library.c_str());
+        glmWriteMTL(model, filename, library);
     }
 
     std::fprintf(file, "\n");
@@ -164,15 +234,14 @@ void glmWriteOBJ(ObjModel *model, const char *filename, GLuint mode)
     std::fprintf(file, "\n");
 
     for (const ObjGroup *group = model->grouplist; group; group = group->next) {
-        std::fprintf(file, "g %s\n", group->name);
+        std::fprintf(file, "g %s\n", lineName(group->name).c_str());
         // A material index outside the list has no name to write.
-        if ((mode & GLM_DRAW_MATERIAL) && group->material < model->materialcount) {
-            const char *name = model->materiallist[group->material].name;
-            std::fprintf(file, "usemtl %s\n", name ? name : "");
-        }
+        if ((mode & GLM_DRAW_MATERIAL) && group->material < model->materialcount)
+            std::fprintf(file, "usemtl %s\n",
+                         lineName(model->materiallist[group->material].name).c_str());
         for (GLuint i = 0; i < group->facecount; ++i)
             if (group->faceindices[i] < model->facecount)
-                writeFace(file, model->faces[group->faceindices[i]], mode);
+                writeFace(file, model, model->faces[group->faceindices[i]], mode);
         std::fprintf(file, "\n");
     }
 

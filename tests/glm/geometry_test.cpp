@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -291,6 +292,36 @@ TEST_F(Geometry, modelOfSizeZeroStaysFinite)
     EXPECT_TRUE(allFinite(model->normals + 3, 3 * model->normalcount));
     glmSphereUVs(model.get());
     EXPECT_TRUE(allFinite(model->uvcoords + 2, 2 * model->uvcount));
+}
+
+// Coordinates near the largest float: sizes pass the float range, yet the
+// fitted model and its planar texture coordinates stay finite and apart.
+TEST_F(Geometry, extremeCoordinatesFitFiniteAndDistinct)
+{
+    ModelPtr model = read("v 3.4e38 -3.4e38 1\nv -3.4e38 3.4e38 -1\nv 3.3e38 0 0\n"
+                          "v -1e38 1e38 3.4e38\n");
+    GLfloat dimensions[3];
+    glmExtent(model.get(), dimensions);
+    EXPECT_EQ(dimensions[0], FLT_MAX);
+    EXPECT_EQ(dimensions[2], 3.4e38f);
+
+    const GLfloat scale = glmFitToUnitCube(model.get());
+    EXPECT_GT(scale, 0.0f);
+    EXPECT_TRUE(std::isfinite(scale));
+    EXPECT_TRUE(allFinite(model->vertices + 3, 12));
+    EXPECT_FLOAT_EQ(model->vertices[3], 1.0f);
+    EXPECT_FLOAT_EQ(model->vertices[6], -1.0f);
+    std::set<Vec3> fitted;
+    for (GLuint i = 1; i <= 4; ++i)
+        fitted.insert(at(model->vertices, i));
+    EXPECT_EQ(fitted.size(), 4u);
+
+    ModelPtr unfitted = read("v 3.4e38 -3.4e38 1\nv -3.4e38 3.4e38 -1\nv 3.3e38 0 0\n");
+    glmPlanarUVs(unfitted.get());
+    EXPECT_FLOAT_EQ(unfitted->uvcoords[2], 1.0f);
+    EXPECT_NEAR(unfitted->uvcoords[4], 0.0f, 1e-6);
+    EXPECT_GT(unfitted->uvcoords[6], 0.98f);
+    EXPECT_LT(unfitted->uvcoords[6], 1.0f);
 }
 
 // A degenerate triangle next to a proper one: it gets a zero facet normal,

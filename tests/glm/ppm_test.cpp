@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <string>
+#include <thread>
 
 using namespace glmtest;
 
@@ -59,13 +61,23 @@ TEST(LoadPPM, headerWithCommentLoadsTwelveBytes)
     EXPECT_EQ(pixels, std::string((const char *)image.pixels, 12));
 }
 
-TEST(LoadPPM, headerNumbersMaySplitAnyWayAndBlankLinesAreSkipped)
+// Whitespace and comments as the format has them, anywhere in the header:
+// numbers on the magic's line, split over lines, comments of any length
+// (the one here holds numbers past the length of a line buffer), a comment
+// ending the magic or a number, and comments before the one whitespace byte
+// that ends the header.
+TEST(LoadPPM, headerFollowsTheFormatsWhitespaceAndComments)
 {
-    const char *headers[] = {"P6\n3 1 255\n", "P6 ignored text\n3\n\n   \n1 255\n",
-                             "P6\n3\n# c\n1\n\t\n255\n", "P6\r\n3 1\r\n255\n"};
-    for (const char *header : headers) {
+    const std::string headers[] = {"P6\n3 1 255\n",
+                                   "P6 3\n\n   \n1 255\n",
+                                   "P6\n3\n# c\n1\n\t\n255\n",
+                                   "P6\r\n3 1\r\n255\n",
+                                   "P6 3 1 255\n",
+                                   "P6\n#" + std::string(68, 'c') + " 7 7 255\n3 1 255\n",
+                                   "P6#c\n3#c\r1 #\n255#c\n#d\r\n"};
+    for (const std::string &header : headers) {
         Loaded image;
-        load(std::string(header) + pixelBytes(9), &image);
+        load(header + pixelBytes(9), &image);
         ASSERT_NE(nullptr, image.pixels) << header;
         EXPECT_EQ(3, image.width);
         EXPECT_EQ(1, image.height);
@@ -73,13 +85,14 @@ TEST(LoadPPM, headerNumbersMaySplitAnyWayAndBlankLinesAreSkipped)
     }
 }
 
-TEST(LoadPPM, shortPixelDataLeavesTheRestZeroed)
+TEST(LoadPPM, shortPixelDataIsRefused)
 {
     Loaded image;
-    load("P6\n2 2\n255\nabcde", &image);
-    ASSERT_NE(nullptr, image.pixels);
-    EXPECT_EQ(std::string("abcde") + std::string(7, '\0'),
-              std::string((const char *)image.pixels, 12));
+    std::string path;
+    load("P6\n2 2\n255\nabcde", &image, &path);
+    EXPECT_EQ(nullptr, image.pixels);
+    EXPECT_EQ(path + ": Truncated PPM pixel data for a 2 x 2 image\n", image.errors);
+    EXPECT_EQ(untouched, image.width);
 }
 
 TEST(LoadPPM, plainPPMIsRefused)
@@ -128,6 +141,18 @@ TEST(LoadPPM, unsafeHeadersAreRefusedWithOneLine)
         "P6\n99999999999999999999999 1 255\n", // beyond any integer type
         "P6\n1 -99999999999999999999999 255\n",
         "P6\n30000 30000 255\n", // 2.7e9 bytes: over the int limit
+        // A few bytes that promise 1.2e9: refused before any allocation.
+        "P6\n20000 20000 255\nabc",
+        "P6x\n1 1 255\nabc",     // another magic
+        "P65 1 1 255\nabc",      // another magic
+        "P6\n1 1 0\nabc",        // maxval 0
+        "P6\n1 1 254\nabc",      // samples of another range
+        "P6\n1 1 65535\nabcdef", // 16-bit samples
+        "P6\n1 1 70000\nabcdef", // beyond any maxval
+        "P6\n1 1 255",           // no whitespace after maxval
+        "P6\n1 1 255#c\nabc",    // a comment's line end does not end the header
+        "P6\n1 1x 255\nabc",     // text inside a number
+        "P6\n+1 1 255\nabc",     // a sign
     };
     for (const char *header : headers) {
         Loaded image;
@@ -139,18 +164,39 @@ TEST(LoadPPM, unsafeHeadersAreRefusedWithOneLine)
     }
 }
 
-TEST(LoadPPM, longHeaderLinesAreReadInPieces)
+TEST(LoadPPM, longRunsOfBlanksAreRead)
 {
-    // A 100-character magic line: its tail is read as a further header line
-    // and carries no number, so the numbers on the next lines still count.
-    Loaded image;
-    load("P6" + std::string(98, 'x') + "\n1 1\n255\nRGB", &image);
-    ASSERT_NE(nullptr, image.pixels);
-    EXPECT_EQ("RGB", std::string((const char *)image.pixels, 3));
-
-    // A long run of blanks before the numbers spans several reads.
     Loaded spaced;
     load("P6\n" + std::string(150, ' ') + "1 1 255\nxyz", &spaced);
     ASSERT_NE(nullptr, spaced.pixels);
     EXPECT_EQ("xyz", std::string((const char *)spaced.pixels, 3));
+}
+
+// A pipe tells no size in advance: the block grows with what arrives, and a
+// stream that ends early is refused like a short file.
+TEST(LoadPPM, streamsOfUnknownSizeAreReadAsTheyArrive)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("image.ppm");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    auto loadStream = [&](const std::string &stream, Loaded *out) {
+        std::thread writer([&] { writeFile(fifo, stream); });
+        testing::internal::CaptureStderr();
+        out->pixels = glmLoadPPM(fifo.c_str(), &out->width, &out->height);
+        out->errors = testing::internal::GetCapturedStderr();
+        writer.join();
+    };
+    // More than the first block holds, so that the block grows.
+    const std::string pixels = pixelBytes(3 * 300 * 100);
+
+    Loaded whole;
+    loadStream("P6\n300 100 255\n" + pixels, &whole);
+    ASSERT_NE(nullptr, whole.pixels) << whole.errors;
+    EXPECT_EQ(300, whole.width);
+    EXPECT_EQ(pixels, std::string((const char *)whole.pixels, pixels.size()));
+
+    Loaded cut;
+    loadStream("P6\n300 200 255\n" + pixels, &cut);
+    EXPECT_EQ(nullptr, cut.pixels);
+    EXPECT_EQ(fifo + ": Truncated PPM pixel data for a 300 x 200 image\n", cut.errors);
 }

@@ -16,6 +16,9 @@ using namespace glmtest;
 
 namespace {
 
+// The longest name a "g", "newmtl" or "usemtl" line carries whole.
+const std::size_t longestName = 125;
+
 const char *const sourceMtl = "newmtl red\n"
                               "Ka 0.125 0.25 0.5\n"
                               "Kd 1 0 0\n"
@@ -24,27 +27,46 @@ const char *const sourceMtl = "newmtl red\n"
                               "newmtl blue\n"
                               "Kd 0 0 1\n";
 
-// Faces in "default", then groups a and b with their materials; every
-// number is exact in six decimals.
-const char *const sourceObj = "mtllib x.mtl\n"
-                              "v 0 0 0\n"
-                              "v 1 0 0\n"
-                              "v 1 1 0\n"
-                              "v 0 1 0.5\n"
-                              "v -2.25 3.5 -0.125\n"
-                              "vn 0 0 1\n"
-                              "vn 0 1 0\n"
-                              "vn 0.5 0.5 0\n"
-                              "vt 0 0\n"
-                              "vt 1 0\n"
-                              "vt 0.25 0.75\n"
-                              "f 1/1/1 2/2/1 3/3/2\n"
-                              "g a\n"
-                              "usemtl red\n"
-                              "f 1/1/2 3/3/1 4/2/3 5/1/1\n"
-                              "g b\n"
-                              "usemtl blue\n"
-                              "f 4/3/1 2/1/2 5/2/3\n";
+// The library and the points of both sources; every number is exact in six
+// decimals.
+const std::string sourcePoints = "mtllib x.mtl\n"
+                                 "v 0 0 0\n"
+                                 "v 1 0 0\n"
+                                 "v 1 1 0\n"
+                                 "v 0 1 0.5\n"
+                                 "v -2.25 3.5 -0.125\n"
+                                 "vn 0 0 1\n"
+                                 "vn 0 1 0\n"
+                                 "vn 0.5 0.5 0\n"
+                                 "vt 0 0\n"
+                                 "vt 1 0\n"
+                                 "vt 0.25 0.75\n";
+
+// Faces in "default", then groups a and b with their materials.
+const std::string sourceObj = sourcePoints + "f 1/1/1 2/2/1 3/3/2\n"
+                                             "g a\n"
+                                             "usemtl red\n"
+                                             "f 1/1/2 3/3/1 4/2/3 5/1/1\n"
+                                             "g b\n"
+                                             "usemtl blue\n"
+                                             "f 4/3/1 2/1/2 5/2/3\n";
+
+// Triangles that mix the face forms (some corners carry texture
+// coordinates or normals, some do not) and a group whose "g" line is longer
+// than a name line holds.
+const std::string mixedObj = sourcePoints +
+                             "f 1 2 3\n"
+                             "f 1/1/1 2/2/1 3/1/2\n"
+                             "g a\n"
+                             "usemtl red\n"
+                             "f 1//1 3//2 4//1\n"
+                             "f 2/1 3/2 5/1\n"
+                             "g " +
+                             std::string(130, 'x') +
+                             "\n"
+                             "usemtl blue\n"
+                             "f 1 4 5\n"
+                             "f 4/2/2 5/1/1 1/2/1\n";
 
 std::vector<std::string> linesOf(const std::string &text)
 {
@@ -83,14 +105,16 @@ class Writer : public testing::Test
 {
 protected:
     // The source model, read from files, with facet normals added.
-    ModelPtr readSource()
+    ModelPtr readSource(const std::string &obj = sourceObj, const std::string &mtl = sourceMtl)
     {
-        writeFile(dir.file("x.mtl"), sourceMtl);
-        writeFile(dir.file("src.obj"), sourceObj);
+        writeFile(dir.file("x.mtl"), mtl);
+        writeFile(dir.file("src.obj"), obj);
         ModelPtr model(glmReadOBJ(dir.file("src.obj").c_str()));
         glmFaceNormals(model.get());
         return model;
     }
+
+    void expectEveryModeReadsBack(const ObjModel &source);
 
     std::string write(ObjModel *model, const std::string &name, GLuint mode,
                       std::string *printed = nullptr)
@@ -276,6 +300,33 @@ TEST_F(Writer, libraryIsWrittenBesideTheModel)
     EXPECT_TRUE(std::filesystem::exists(dir.file("out/x.mtl")));
 }
 
+// Written into the directory it was read from, a model never replaces its
+// library there, which holds statements the model does not keep: the
+// library goes under the written file's name instead, and the model reads
+// back with its materials from it.
+TEST_F(Writer, libraryTheModelCameFromIsNeverReplaced)
+{
+    const std::string library = std::string(sourceMtl) + "map_Kd red.png\nillum 2\nd 0.5\n";
+    ModelPtr source = readSource(sourceObj, library);
+    std::string printed;
+    std::string copy = write(source.get(), "copy.obj", GLM_DRAW_MATERIAL, &printed);
+    EXPECT_EQ("glmWriteOBJ() warning: not replacing \"" + dir.file("x.mtl") +
+                  "\", a file the model was read from or is written to; the material library is "
+                  "written as \"copy.mtl\".\n",
+              printed);
+    EXPECT_EQ(library, readFile(dir.file("x.mtl")));
+    EXPECT_NE(std::string::npos, copy.find("\nmtllib copy.mtl\n"));
+    ModelPtr back(glmReadOBJ(dir.file("copy.obj").c_str()));
+    ASSERT_EQ(source->materialcount + 1, back->materialcount);
+    EXPECT_STREQ("blue", back->materiallist[3].name);
+
+    // Over the model's own file, whose name gives the library's.
+    std::string again = write(source.get(), "src.obj", GLM_DRAW_MATERIAL);
+    EXPECT_EQ(library, readFile(dir.file("x.mtl")));
+    EXPECT_NE(std::string::npos, again.find("\nmtllib src.mtl\n"));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("src.mtl")));
+}
+
 TEST_F(Writer, decimalPointWhateverTheLocale)
 {
     ModelPtr model(smallModel());
@@ -302,12 +353,22 @@ TEST_F(Writer, decimalPointWhateverTheLocale)
 
 TEST_F(Writer, everyModeReadsBack)
 {
-    ModelPtr source = readSource();
-    ASSERT_NE(nullptr, source->facetnorms);
+    std::filesystem::create_directories(dir.file("out"));
+    for (const std::string &obj : {sourceObj, mixedObj}) {
+        SCOPED_TRACE(obj == sourceObj ? "whole face forms" : "mixed face forms");
+        ModelPtr source = readSource(obj);
+        ASSERT_NE(nullptr, source->facetnorms);
+        expectEveryModeReadsBack(*source);
+    }
+}
+
+void Writer::expectEveryModeReadsBack(const ObjModel &sourceModel)
+{
+    ObjModel *source = const_cast<ObjModel *>(&sourceModel);
     for (GLuint mode = 0; mode < 32; ++mode) {
         SCOPED_TRACE("mode " + std::to_string(mode));
-        std::string name = "round" + std::to_string(mode) + ".obj";
-        write(source.get(), name, mode);
+        std::string name = "out/round" + std::to_string(mode) + ".obj";
+        write(source, name, mode);
         ModelPtr back(glmReadOBJ(dir.file(name).c_str()));
 
         GLuint effective = mode;
@@ -332,10 +393,12 @@ TEST_F(Writer, everyModeReadsBack)
         for (GLuint i = 2; i < 2 * (back->uvcount + 1); ++i)
             EXPECT_FLOAT_EQ(source->uvcoords[i], back->uvcoords[i]);
 
-        // Each group comes back under its name with one more leading blank
-        // and holds the same triangles in the same order.
+        // Each group comes back under its name (cut to what a name line
+        // holds) with one more leading blank and holds the same triangles
+        // in the same order.
         for (ObjGroup *g = source->grouplist; g; g = g->next) {
-            ObjGroup *h = findGroup(back.get(), (" " + std::string(g->name)).c_str());
+            std::string name = " " + std::string(g->name).substr(0, longestName);
+            ObjGroup *h = findGroup(back.get(), name.c_str());
             ASSERT_NE(nullptr, h) << "[" << g->name << "]";
             ASSERT_EQ(g->facecount, h->facecount);
             for (GLuint i = 0; i < g->facecount; ++i) {
