@@ -1,6 +1,5 @@
 #include "bench/childprocess.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -27,16 +26,10 @@ long long nowMs()
 ChildProcess::~ChildProcess()
 {
     stop();
-    if (output >= 0)
-        close(output);
 }
 
-bool ChildProcess::start(const std::vector<std::string> &argv, const std::string &directory,
-                         bool captureOutput)
+bool ChildProcess::start(const std::vector<std::string> &argv, const std::string &directory)
 {
-    int pipeFds[2] = {-1, -1};
-    if (captureOutput && pipe(pipeFds) != 0)
-        return false;
     std::vector<char *> args;
     for (const std::string &arg : argv)
         args.push_back(const_cast<char *>(arg.c_str()));
@@ -47,45 +40,12 @@ bool ChildProcess::start(const std::vector<std::string> &argv, const std::string
         return false;
     if (child == 0) {
         // Only async-signal-safe calls until exec.
-        if (captureOutput) {
-            dup2(pipeFds[1], STDOUT_FILENO);
-            close(pipeFds[0]);
-            close(pipeFds[1]);
-        }
         if (chdir(directory.c_str()) != 0)
             _exit(exitStatusExecFailed);
         execv(args[0], args.data());
         _exit(exitStatusExecFailed);
     }
-    if (captureOutput) {
-        close(pipeFds[1]);
-        output = pipeFds[0];
-    }
     return true;
-}
-
-bool ChildProcess::readLine(std::string &line, int timeoutMs)
-{
-    const long long deadline = nowMs() + timeoutMs;
-    for (;;) {
-        const std::size_t newline = pending.find('\n');
-        if (newline != std::string::npos) {
-            line = pending.substr(0, newline);
-            pending.erase(0, newline + 1);
-            return true;
-        }
-        const long long left = deadline - nowMs();
-        if (output < 0 || left <= 0)
-            return false;
-        pollfd p{output, POLLIN, 0};
-        if (poll(&p, 1, int(left)) <= 0)
-            continue;
-        char buffer[512];
-        const ssize_t n = read(output, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        pending.append(buffer, std::size_t(n));
-    }
 }
 
 bool ChildProcess::running()

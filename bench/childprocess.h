@@ -19,13 +19,7 @@ public:
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     // Starts program with arguments (argv[0] is the program) in directory.
-    // With captureOutput its standard output can be read with readLine.
-    bool start(const std::vector<std::string> &argv, const std::string &directory,
-               bool captureOutput);
-
-    // One line of standard output without its newline; false at the end of
-    // output or after timeoutMs.
-    bool readLine(std::string &line, int timeoutMs);
+    bool start(const std::vector<std::string> &argv, const std::string &directory);
 
     bool running();
     void stop();
@@ -33,6 +27,4 @@ public:
 
 private:
     pid_t child = -1;
-    int output = -1;
-    std::string pending;
 };

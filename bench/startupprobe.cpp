@@ -8,75 +8,28 @@
 // (FrameWatcher). The client is then ended with SIGTERM. Run on an X
 // display of its own with a window manager, so the window is full screen
 // as in use.
+// Qt's headers come before Xlib's (framewatcher.h), whose macros break them.
+#include "radarsimprocess.h"
+#include "workdir.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
 #include "bench/childprocess.h"
 #include "bench/framewatcher.h"
 #include "bench/results.h"
 #include "bench/startupprobeoptions.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-const int simStartTimeoutMs = 5000;
 const int blankTimeoutMs = 5000;
 const double maxStartupMs = 300.0;
-const char *const listeningPrefix = "radarsim: listening on port ";
-
-struct ScratchDir
-{
-    std::string path;
-
-    bool create(const std::string &runDir, int port)
-    {
-        char pattern[] = "/tmp/radar-startup-XXXXXX";
-        if (!mkdtemp(pattern))
-            return false;
-        path = pattern;
-        if (symlink((runDir + "/mdl").c_str(), (path + "/mdl").c_str()) != 0 ||
-            symlink((runDir + "/textures").c_str(), (path + "/textures").c_str()) != 0)
-            return false;
-        FILE *settings = std::fopen((path + "/clientSettings.xml").c_str(), "w");
-        if (!settings)
-            return false;
-        std::fprintf(settings,
-                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>\n"
-                     "    <host>127.0.0.1</host>\n    <port>%d</port>\n"
-                     "    <timeToLive>0</timeToLive>\n</settings>\n",
-                     port);
-        return std::fclose(settings) == 0;
-    }
-
-    ~ScratchDir()
-    {
-        if (path.empty())
-            return;
-        for (const char *name : {"/mdl", "/textures", "/clientSettings.xml"})
-            unlink((path + name).c_str());
-        rmdir(path.c_str());
-    }
-};
-
-// The port radarsim prints once it listens; 0 when it does not.
-int startSim(ChildProcess &sim, const StartupProbeOptions &options)
-{
-    const std::vector<std::string> argv = {
-        options.runDir + "/radarsim",      "--address", "127.0.0.1", "--port", "0", "--targets",
-        std::to_string(options.simTargets)};
-    if (!sim.start(argv, options.runDir, true))
-        return 0;
-    std::string line;
-    while (sim.readLine(line, simStartTimeoutMs))
-        if (line.compare(0, std::strlen(listeningPrefix), listeningPrefix) == 0)
-            return std::atoi(line.c_str() + std::strlen(listeningPrefix));
-    return 0;
-}
 
 double median(std::vector<double> values)
 {
@@ -112,17 +65,21 @@ int main(int argc, char **argv)
     if (!watcher.open())
         return 1;
 
-    ChildProcess sim;
-    const int port = startSim(sim, options);
-    if (port <= 0) {
+    // For radarsim's process; no event loop runs.
+    QCoreApplication application(argc, argv);
+    const QString runDir = QString::fromStdString(options.runDir);
+    RadarSimProcess sim(runDir + "/radarsim");
+    sim.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!sim.start({"--targets", QString::number(options.simTargets)})) {
         std::fprintf(stderr, "radarsim did not start listening\n");
         return 1;
     }
-    ScratchDir scratch;
-    if (!scratch.create(options.runDir, port)) {
+    WorkDir scratch(runDir);
+    if (!scratch.isValid() || !scratch.writeSettings(sim.port, "<timeToLive>0</timeToLive>")) {
         std::fprintf(stderr, "cannot prepare a working directory for the client\n");
         return 1;
     }
+    const std::string clientDirectory = scratch.path().toStdString();
 
     std::vector<double> changes, scenes;
     for (int run = 0; run < options.warmUpRuns + options.runs; ++run) {
@@ -132,7 +89,7 @@ int main(int argc, char **argv)
         }
         ChildProcess client;
         const long long start = FrameWatcher::nowNs();
-        if (!client.start({options.runDir + "/radarclient"}, scratch.path, false)) {
+        if (!client.start({options.runDir + "/radarclient"}, clientDirectory)) {
             std::fprintf(stderr, "cannot start radarclient\n");
             return 1;
         }

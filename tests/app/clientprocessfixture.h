@@ -3,7 +3,8 @@
 // window answered by real key presses. Base of the process test suites.
 #pragma once
 
-#include "privatedisplay.h"
+#include "radarclientprocess.h"
+#include "virtualdisplay.h"
 #include "workdir.h"
 
 #include <QProcess>
@@ -19,39 +20,17 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(display.isRunning()) << "Xvfb did not start";
+        ASSERT_TRUE(display.isRunning()) << qPrintable(display.problem());
         ASSERT_TRUE(work.isValid());
     }
 
-    void TearDown() override
-    {
-        if (client.state() != QProcess::NotRunning) {
-            client.kill();
-            client.waitForFinished(exitMs);
-        }
-    }
-
-    // For a test that measures memory: under AddressSanitizer freed blocks
-    // are held back for a while (to catch their use after free), which
-    // would show as growth; this client does not hold them back.
-    void measureMemory() { memoryMeasured = true; }
+    // For a test that measures memory (see RadarClientProcess).
+    void measureMemory() { run.holdNoFreedBlocks(); }
 
     void startInWorkDir()
     {
-        QProcessEnvironment env = display.environment();
-        // Under the sanitizers the leak report at exit covers the whole
-        // client; libraries must stay mapped for it (see nodlclose.c).
-        env.insert("LD_PRELOAD", NODLCLOSE);
-        const QString asan = env.value("ASAN_OPTIONS");
-        QString options = (asan.isEmpty() ? "" : asan + ":") + "verify_asan_link_order=0";
-        if (memoryMeasured)
-            options += ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
-        env.insert("ASAN_OPTIONS", options);
-        client.setProcessEnvironment(env);
-        client.setWorkingDirectory(work.path());
         client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        client.start(RADARCLIENT, QStringList());
-        ASSERT_TRUE(client.waitForStarted(exitMs));
+        ASSERT_TRUE(run.start(work.path(), display.environment()));
     }
 
     // Events keep being processed while waiting, so test servers stay served.
@@ -86,10 +65,8 @@ protected:
         return windows.isEmpty() ? QString() : windows.first();
     }
 
-    PrivateDisplay display;
+    VirtualDisplay display; // no window manager: boxes and windows keep their own size
     WorkDir work;
-    QProcess client;
-
-private:
-    bool memoryMeasured = false;
+    RadarClientProcess run; // ended when the test ends
+    QProcess &client = run.process;
 };

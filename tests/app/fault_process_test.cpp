@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -45,28 +46,17 @@ protected:
         startInWorkDir();
     }
 
-    // The whole screen's pixels, as the X server holds them.
-    QByteArray screen()
-    {
-        QProcess grab;
-        grab.setProcessEnvironment(display.environment());
-        grab.start("import", {"-window", "root", "-depth", "8", "rgb:-"});
-        if (!grab.waitForFinished(PrivateDisplay::toolTimeoutMs))
-            return {};
-        return grab.readAllStandardOutput();
-    }
-
     // True when every one of a few screens, taken apart in time, differs
     // from the one before: the sweep turns, so a drawing client changes it.
     bool keepsDrawing()
     {
         const int shots = 3;
         const int apartMs = 1000; // a frame every second even on a loaded machine
-        QByteArray previous = screen();
+        QImage previous = display.grab();
         for (int i = 1; i < shots; ++i) {
             QTest::qWait(apartMs);
-            const QByteArray next = screen();
-            if (previous.isEmpty() || next == previous)
+            const QImage next = display.grab();
+            if (previous.isNull() || next == previous)
                 return false;
             previous = next;
         }

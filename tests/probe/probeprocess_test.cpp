@@ -1,12 +1,13 @@
 // The real radarprobe against the real radarsim on loopback: it must pass a
 // healthy simulator and catch every fault mode the simulator has.
-#include "simprocess.h"
+#include "radarsimprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace {

@@ -4,32 +4,29 @@
 // camera projects them, and one marker at each of the five corner targets;
 // the client must end by itself with status 0. A decimal-comma locale must
 // give the same picture.
+#include "radarclientprocess.h"
+#include "radarsimprocess.h"
+#include "virtualdisplay.h"
+#include "workdir.h"
+
 #include "render/scenelayout.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 namespace {
 
-constexpr int screenWidth = 1280, screenHeight = 720;
-constexpr int startMs = 10000;
-constexpr int stopMs = 3000;
+constexpr int screenWidth = VirtualDisplay::width, screenHeight = VirtualDisplay::height;
 constexpr int timeToLiveSeconds = 7;
-constexpr int firstShotMs = 1500;
 constexpr int shotIntervalMs = 500;
-constexpr int lastShotMs = 5500;
-constexpr int exitSlackMs = 10000;
+constexpr int exitSlackMs = 20000; // generous: a sanitizer build ends slowly under load
 
 using Point3 = layout::Point;
 
@@ -146,92 +143,6 @@ bool tool(const QString &name)
     return !QStandardPaths::findExecutable(name).isEmpty();
 }
 
-struct Process
-{
-    std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
-    ~Process()
-    {
-        // Asked first, so an X server can remove its lock and socket.
-        if (p->state() != QProcess::NotRunning) {
-            p->terminate();
-            if (!p->waitForFinished(stopMs)) {
-                p->kill();
-                p->waitForFinished(stopMs);
-            }
-        }
-    }
-};
-
-// A private X server with a window manager.
-class VirtualDisplay
-{
-public:
-    bool start()
-    {
-        xvfb.p->start("Xvfb", {"-displayfd", "1", "-screen", "0",
-                               QString("%1x%2x24").arg(screenWidth).arg(screenHeight), "-nolisten",
-                               "tcp", "-noreset"});
-        QElapsedTimer timer;
-        timer.start();
-        while (!xvfb.p->canReadLine() && timer.elapsed() < startMs)
-            xvfb.p->waitForReadyRead(100);
-        const QString number = QString::fromLatin1(xvfb.p->readLine()).trimmed();
-        if (number.isEmpty()) {
-            problem =
-                "Xvfb gave no display: " + QString::fromLocal8Bit(xvfb.p->readAllStandardError());
-            return false;
-        }
-        name = ":" + number;
-        wm.p->setProcessEnvironment(environment());
-        // The window manager is up once it announces itself on the root
-        // window. Under load it has been seen to quit at once; it is then
-        // started again.
-        while (timer.elapsed() < startMs) {
-            if (wm.p->state() == QProcess::NotRunning) {
-                wm.p->start("matchbox-window-manager", {"-use_titlebar", "no"});
-                wm.p->waitForStarted(startMs);
-            }
-            QProcess xprop;
-            xprop.setProcessEnvironment(environment());
-            xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
-            xprop.waitForFinished(startMs);
-            if (xprop.readAllStandardOutput().contains("window id"))
-                return true;
-            QThread::msleep(100);
-        }
-        problem = QString("no window manager on %1 (%2, exit %3): %4")
-                      .arg(name)
-                      .arg(wm.p->state() == QProcess::Running ? "running" : "ended")
-                      .arg(wm.p->exitCode())
-                      .arg(QString::fromLocal8Bit(wm.p->readAllStandardError()));
-        return false;
-    }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", name);
-        return env;
-    }
-
-    QImage grab() const
-    {
-        QProcess import;
-        import.setProcessEnvironment(environment());
-        import.start("import", {"-window", "root", "png:-"});
-        if (!import.waitForFinished(startMs))
-            return {};
-        return QImage::fromData(import.readAllStandardOutput(), "PNG")
-            .convertToFormat(QImage::Format_RGB32);
-    }
-
-    QString problem; // why start() failed
-
-private:
-    Process xvfb, wm;
-    QString name;
-};
-
 struct ClientRun
 {
     QImage picture;
@@ -244,61 +155,41 @@ struct ClientRun
 ClientRun runClient(quint16 port, const QString &locale)
 {
     ClientRun run;
-    QTemporaryDir dir;
-    const QString runDir = RADAR_RUN_DIR_PATH;
-    if (!dir.isValid() || !QFile::link(runDir + "/mdl", dir.filePath("mdl")) ||
-        !QFile::link(runDir + "/textures", dir.filePath("textures"))) {
+    WorkDir dir;
+    if (!dir.isValid() ||
+        !dir.writeSettings(
+            port, QString("<timeToLive>%1</timeToLive>").arg(timeToLiveSeconds).toUtf8())) {
         run.missing = "cannot prepare a run directory";
         return run;
     }
-    QFile settings(dir.filePath("clientSettings.xml"));
-    settings.open(QIODevice::WriteOnly);
-    settings.write(QString("<settings><host>127.0.0.1</host><port>%1</port>"
-                           "<timeToLive>%2</timeToLive></settings>\n")
-                       .arg(port)
-                       .arg(timeToLiveSeconds)
-                       .toUtf8());
-    settings.close();
-
-    VirtualDisplay display;
-    if (!display.start()) {
-        run.missing = "the virtual display did not start: " + display.problem;
+    VirtualDisplay display(VirtualDisplay::WindowManager::matchbox);
+    if (!display.isRunning()) {
+        run.missing = "the virtual display did not start: " + display.problem();
         return run;
     }
-    Process client;
+    RadarClientProcess client;
     QProcessEnvironment env = display.environment();
     env.insert("LANG", locale);
     env.insert("LC_ALL", locale);
-    // Under the sanitizers the leak report at exit covers the whole client;
-    // unloaded GL driver modules would hide which library leaked, so they
-    // stay mapped (the app tests' preload library).
-    env.insert("LD_PRELOAD", NODLCLOSE_PATH);
-    const QString asan = env.value("ASAN_OPTIONS");
-    env.insert("ASAN_OPTIONS", (asan.isEmpty() ? "" : asan + ":") + "verify_asan_link_order=0");
-    client.p->setProcessEnvironment(env);
-    client.p->setWorkingDirectory(dir.path());
-    QElapsedTimer timer;
-    timer.start();
-    client.p->start(RADARCLIENT_PATH, QStringList());
-    if (!client.p->waitForStarted(startMs)) {
+    if (!client.start(dir.path(), env)) {
         run.missing = "radarclient did not start";
         return run;
     }
-    // The picture may take a moment under load: look until it is complete.
-    QThread::msleep(firstShotMs);
+    // The picture may take a while on a loaded machine: look until it is
+    // complete for as long as the client runs.
     do {
         run.picture = display.grab();
         run.missing = missingFromPicture(run.picture);
         if (run.missing.isEmpty())
             break;
         QThread::msleep(shotIntervalMs);
-    } while (timer.elapsed() < lastShotMs && client.p->state() == QProcess::Running);
+    } while (client.process.state() == QProcess::Running);
 
-    if (client.p->waitForFinished(timeToLiveSeconds * 1000 + exitSlackMs) &&
-        client.p->exitStatus() == QProcess::NormalExit)
-        run.exitCode = client.p->exitCode();
+    if (client.process.waitForFinished(timeToLiveSeconds * 1000 + exitSlackMs) &&
+        client.process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = client.process.exitCode();
     constexpr int logTail = 3000;
-    run.log = client.p->readAllStandardError().right(logTail);
+    run.log = client.process.readAllStandardError().right(logTail);
     return run;
 }
 
@@ -308,17 +199,10 @@ TEST(EndToEnd, clientShowsTheSceneAndCornerTargetsInAnyLocale)
         if (!tool(name))
             GTEST_SKIP() << name << " is not installed";
 
-    Process sim;
-    sim.p->start(RADARSIM_PATH, {"--address", "127.0.0.1", "--port", "0", "--pattern", "corners",
-                                 "--targets", "5"});
-    ASSERT_TRUE(sim.p->waitForStarted(startMs));
-    QElapsedTimer timer;
-    timer.start();
-    while (!sim.p->canReadLine() && timer.elapsed() < startMs)
-        sim.p->waitForReadyRead(100);
-    const QString line = QString::fromLatin1(sim.p->readLine()).trimmed();
-    const quint16 port = quint16(line.section(' ', -1).toUInt());
-    ASSERT_NE(port, 0) << qPrintable(line);
+    RadarSimProcess sim;
+    ASSERT_TRUE(sim.start({"--pattern", "corners", "--targets", "5"}))
+        << qPrintable(sim.process.readAllStandardError());
+    const quint16 port = sim.port;
 
     const ClientRun plain = runClient(port, "C");
     EXPECT_EQ(plain.missing.toStdString(), "") << "C locale";

@@ -1,6 +1,7 @@
 // The real radarsim binary recording a real server, replaying the recording,
 // and serving scenario files, as an operator runs it.
-#include "simprocess.h"
+#include "loopbackclient.h"
+#include "radarsimprocess.h"
 
 #include "sim/recording.h"
 

@@ -1,5 +1,6 @@
 // The real radarsim binary, spoken to by a raw socket on loopback.
-#include "simprocess.h"
+#include "loopbackclient.h"
+#include "radarsimprocess.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -149,7 +150,7 @@ TEST(RadarSimProcess, walkersMoveBetweenRequests)
 TEST(RadarSimProcess, refusesMoreTargetsThanABlockCanHold)
 {
     QProcess p;
-    p.start(RADARSIM_PATH, {"--targets", "6554", "--port", "0", "--address", "127.0.0.1"});
+    p.start(radarSimPath(), {"--targets", "6554", "--port", "0", "--address", "127.0.0.1"});
     ASSERT_TRUE(p.waitForFinished(simStartMs));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 2);
@@ -162,7 +163,7 @@ TEST(RadarSimProcess, refusesMoreTargetsThanABlockCanHold)
 TEST(RadarSimProcess, helpNamesTheOptionsAndExitsZero)
 {
     QProcess p;
-    p.start(RADARSIM_PATH, {"--help"});
+    p.start(radarSimPath(), {"--help"});
     ASSERT_TRUE(p.waitForFinished(simStartMs));
     EXPECT_EQ(p.exitCode(), 0);
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
@@ -175,7 +176,7 @@ TEST(RadarSimProcess, aBusyPortEndsWithStatusOne)
     RadarSimProcess first;
     ASSERT_TRUE(first.start({}));
     QProcess second;
-    second.start(RADARSIM_PATH, {"--address", "127.0.0.1", "--port", QString::number(first.port)});
+    second.start(radarSimPath(), {"--address", "127.0.0.1", "--port", QString::number(first.port)});
     ASSERT_TRUE(second.waitForFinished(simStartMs));
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains("cannot listen"));

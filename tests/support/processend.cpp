@@ -1,0 +1,12 @@
+#include "processend.h"
+
+void endProcess(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(processEndTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(processEndTimeoutMs);
+    }
+}
