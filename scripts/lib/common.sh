@@ -1,5 +1,6 @@
-# Shared by the scripts: package installation, configure and build.
-# Source it; it sets ROOT to the checkout and JOBS to the core count.
+# Shared by the scripts and the shell tests: package installation, configure
+# and build, and the harness that runs the programs (harness.sh). Source it;
+# it sets ROOT to the checkout and JOBS to the core count.
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
@@ -54,9 +55,5 @@ configure_and_build() {
     cmake --build "$dir" -j "$JOBS" -- --no-print-directory
 }
 
-# Runs a command on a private virtual X display (1280 x 720) with no window manager.
-# -noreset: the server would otherwise reset whenever its last client leaves,
-# and a test process starting during the reset fails to connect.
-with_virtual_display() {
-    xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp -noreset" "$@"
-}
+# Running the real programs: virtual displays, radarsim, the client.
+source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
