@@ -17,6 +17,7 @@ protected:
     static constexpr int appearMs = 20000; // generous: a loaded machine starts Qt and GL slowly
     static constexpr int exitMs = 20000;
     static constexpr int quietMs = 300;
+    static constexpr int tickIntervalMs = 20; // the client's timer; a request at most every tick
 
     void SetUp() override
     {
