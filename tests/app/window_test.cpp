@@ -108,7 +108,8 @@ TEST_F(WindowTest, silentServerShowsTheConnectBoxAfterAboutASecond)
     clock.start();
     Window window;
     EXPECT_GE(clock.elapsed(), 950);
-    EXPECT_LT(clock.elapsed(), 5000);
+    // Far sooner than the toolkit's own half minute, however loaded the machine.
+    EXPECT_LT(clock.elapsed(), waitMs);
     expectOneBox("Could not connect to the server!");
     expectFailedUnshown(window);
 }
