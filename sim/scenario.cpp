@@ -116,6 +116,13 @@ bool insideUnitSquare(double v)
     return v >= 0.0 && v <= 1.0;
 }
 
+// Times so large that adding the duration changes nothing (or overflows)
+// would make a target that never shows.
+bool lastsAMoment(const ScenarioLeg &leg)
+{
+    return leg.end > leg.start && std::isfinite(leg.end);
+}
+
 // Appends the leg of one line, with its copies.
 void readLeg(const QList<QByteArray> &tokens, int line, QVector<ScenarioLeg> &legs)
 {
@@ -152,7 +159,7 @@ void readLeg(const QList<QByteArray> &tokens, int line, QVector<ScenarioLeg> &le
                         quoted(tokens[5]));
     }
     leg.end = leg.start + seconds;
-    if (!(leg.end > leg.start) || !std::isfinite(leg.end))
+    if (!lastsAMoment(leg))
         throw LineError("the leg is too short to last a moment after its start");
     const qint64 value = wholeNumber(tokens[7], "value", 0, maxValue);
 
@@ -174,6 +181,15 @@ void readLeg(const QList<QByteArray> &tokens, int line, QVector<ScenarioLeg> &le
         copy.y0 = leg.y0 + i * repeat.dy;
         copy.y1 = leg.y1 + i * repeat.dy;
         copy.value = quint16(value + i);
+        if (!std::isfinite(copy.start))
+            throw LineError(
+                QString("copy %1 of the repeat would start beyond the largest time there is")
+                    .arg(i + 1));
+        if (!lastsAMoment(copy))
+            throw LineError(QString("copy %1 of the repeat, at %2 s, is too short to last a "
+                                    "moment after its start")
+                                .arg(i + 1)
+                                .arg(copy.start));
         for (double v : {copy.x0, copy.y0, copy.x1, copy.y1})
             if (!insideUnitSquare(v))
                 throw LineError(
@@ -253,7 +269,10 @@ ScenarioParse parseScenario(const QByteArray &text, const QString &fileName)
     Scenario scenario;
     int loopLine = 0;
     double loopPeriod = 0.0;
-    const QList<QByteArray> lines = text.split('\n');
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    const QByteArray byteOrderMark = "\xEF\xBB\xBF";
+    const QList<QByteArray> lines =
+        (text.startsWith(byteOrderMark) ? text.mid(byteOrderMark.size()) : text).split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         const int line = i + 1;
         QByteArray content = lines[i];

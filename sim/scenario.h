@@ -2,6 +2,7 @@
 //
 // One line per leg; blank lines and everything after '#' are ignored; fields
 // are separated by blanks; numbers use a decimal point whatever the locale.
+// A UTF-8 byte-order mark at the start is skipped.
 //
 //   START X0 Y0 X1 Y1 speed SPEED VALUE [repeat N [every DT] [shift DX DY]]
 //   START X0 Y0 X1 Y1 for SECONDS VALUE [repeat N [every DT] [shift DX DY]]
@@ -14,7 +15,8 @@
 // every record of the target. A repeat makes N copies of the leg (N >= 1);
 // copy i starts i * DT seconds later (DT >= 0, default 0), is moved by
 // i * (DX, DY) (default none; every copy must stay in the unit square) and
-// carries VALUE + i (at most 65535).
+// carries VALUE + i (at most 65535); like the line itself, every copy must
+// start at a finite time and last a moment after it.
 //
 // Without a loop line the scenario runs once and then sends empty blocks.
 // "loop" repeats it for ever with the period given, or, without one, with the

@@ -49,6 +49,12 @@ TEST(Scenario, legsMoveEvenlyAndExistOnlyWhileTheyLast)
     EXPECT_EQ(s.targetsAt(4.5).size(), 1);
     EXPECT_TRUE(s.targetsAt(5.0).isEmpty());
     EXPECT_TRUE(s.targetsAt(1e6).isEmpty());
+
+    // A file saved with a UTF-8 byte-order mark reads as without it.
+    const Scenario marked = parsed("\xEF\xBB\xBF"
+                                   "1   0 0   1 0.5   for 4   7\n");
+    ASSERT_EQ(marked.legs.size(), 1);
+    EXPECT_EQ(marked.legs[0].value, 7);
 }
 
 TEST(Scenario, aRepeatMakesShiftedLaterCopiesWithRisingValues)
@@ -120,6 +126,12 @@ TEST(Scenario, mistakesNameTheirFileAndLine)
         {"", "test.txt: no legs"},
         {"0 0 0 1 1 for 1e400 1", "test.txt:1: duration \"1e400\" is not a number"},
         {"1e300 0 0 1 1 for 1e-300 1", "test.txt:1: the leg is too short"},
+        // Copies get the checks of their line: one that lasts no time after
+        // its late start, one that starts at infinity.
+        {"0 0 0 1 1 for 1 1 repeat 3 every 1e17",
+         "test.txt:1: copy 2 of the repeat, at 1e+17 s, is too short"},
+        {"0 0 0 1 1 for 1e300 1 repeat 3 every 1e308",
+         "test.txt:1: copy 3 of the repeat would start beyond"},
     };
     for (const auto &[text, message] : bad) {
         const QString error = errorOf(text);
