@@ -1,5 +1,6 @@
 // radarsim: the target simulator server for radarclient.
 #include "cli/commandline.h"
+#include "sim/inputfile.h"
 #include "sim/patterns.h"
 #include "sim/recordingfile.h"
 #include "sim/recordproxy.h"
@@ -10,7 +11,6 @@
 #include "sim/simserver.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
 #include <memory>
@@ -21,15 +21,22 @@ constexpr int exitCannotServe = 1;
 // Unusable options, and unusable files they name.
 constexpr int exitInvalidInput = exitInvalidOptions;
 
+// Start-up reads its file before the event loop runs: a signal meanwhile
+// ends the reading, and radarsim stops without serving.
+bool stopRequested()
+{
+    return SignalWatcher::signalled();
+}
+
+// Null with `error` set, or with it empty after a stop request.
 std::unique_ptr<TargetSource> loadScenario(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = path + ": cannot read it: " + file.errorString();
+    const InputFile file = readInputFile(path, Scenario::maxFileBytes, stopRequested);
+    if (file.stopped || !file.error.isEmpty()) {
+        *error = file.error;
         return nullptr;
     }
-    // One byte over the limit is enough for the parser to refuse the file.
-    ScenarioParse parsed = parseScenario(file.read(Scenario::maxFileBytes + 1), path);
+    ScenarioParse parsed = parseScenario(file.bytes, path);
     if (!parsed.scenario) {
         *error = parsed.error;
         return nullptr;
@@ -40,10 +47,14 @@ std::unique_ptr<TargetSource> loadScenario(const QString &path, QString *error)
 std::shared_ptr<const RecordingFile> loadRecording(const QString &path, bool loop, QString *error)
 {
     auto recording = std::make_shared<RecordingFile>();
-    if (!recording->load(path)) {
+    if (!recording->load(path, stopRequested)) {
         *error = recording->error();
         return nullptr;
     }
+    if (!recording->cutOff().isEmpty())
+        logLine(QString("%1; replaying the %2 whole block(s) before it")
+                    .arg(recording->cutOff())
+                    .arg(recording->blocks().size()));
     const int minimum = loop ? 2 : 1;
     if (recording->blocks().size() < minimum) {
         *error = QString("%1: holds %2 block(s); %3 needs at least %4")
@@ -54,6 +65,16 @@ std::shared_ptr<const RecordingFile> loadRecording(const QString &path, bool loo
         return nullptr;
     }
     return recording;
+}
+
+// A file that could not be used, or the end of a start-up stopped by a signal.
+int notLoaded(const QString &error)
+{
+    if (error.isEmpty()) {
+        logLine("stopped before serving");
+        return 0;
+    }
+    return fail(exitInvalidInput, error);
 }
 
 // Listens, tells scripts the port and runs until a signal.
@@ -90,14 +111,14 @@ int runSim(QCoreApplication &app, const SimOptions &options)
     case SimOptions::Mode::Scenario: {
         const auto source = loadScenario(options.file, &error);
         if (!source)
-            return fail(exitInvalidInput, error);
+            return notLoaded(error);
         SimServer server(*source, options.faults);
         return serve(server, options, app);
     }
     case SimOptions::Mode::Replay: {
         const auto recording = loadRecording(options.file, options.loop, &error);
         if (!recording)
-            return fail(exitInvalidInput, error);
+            return notLoaded(error);
         SimServer server(
             [recording, loop = options.loop] {
                 return std::make_unique<ReplayReplies>(recording, loop);

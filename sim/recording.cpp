@@ -33,6 +33,12 @@ RecordingParse parse(const char *data, qint64 size)
         result.error = message;
         return result;
     };
+    // The end of a file still being written, or of one whose writer was
+    // stopped in the middle of a record: what came before it is whole.
+    auto cutOff = [&result](const QString &message) {
+        result.cutOff = message;
+        return result;
+    };
 
     if (size < magicBytes || std::memcmp(data, magic, magicBytes) != 0)
         return fail(QString("not a radarsim recording: it does not start with \"%1\"").arg(magic));
@@ -50,10 +56,10 @@ RecordingParse parse(const char *data, qint64 size)
         const int number = result.blocks.size() + 1;
         const QString where = QString("block record %1 at byte %2").arg(number).arg(at);
         if (size - at < recordHeaderBytes)
-            return fail(QString("%1 is cut off: its time and length need %2 bytes, %3 are left")
-                            .arg(where)
-                            .arg(recordHeaderBytes)
-                            .arg(size - at));
+            return cutOff(QString("%1 is cut off: its time and length need %2 bytes, %3 are left")
+                              .arg(where)
+                              .arg(recordHeaderBytes)
+                              .arg(size - at));
         const quint64 time = qFromBigEndian<quint64>(data + at);
         const quint32 length = qFromBigEndian<quint32>(data + at + 8);
         if (time > quint64(std::numeric_limits<qint64>::max()))
@@ -71,10 +77,10 @@ RecordingParse parse(const char *data, qint64 size)
                             .arg(maxBlockBytes));
         const qint64 blockAt = at + recordHeaderBytes;
         if (size - blockAt < qint64(length))
-            return fail(QString("%1 is cut off: its block needs %2 bytes, %3 are left")
-                            .arg(where)
-                            .arg(length)
-                            .arg(size - blockAt));
+            return cutOff(QString("%1 is cut off: its block needs %2 bytes, %3 are left")
+                              .arg(where)
+                              .arg(length)
+                              .arg(size - blockAt));
         const quint16 sizeField =
             wire::readU16(reinterpret_cast<const unsigned char *>(data + blockAt));
         if (length != quint32(wire::sizeFieldBytes) + sizeField)

@@ -31,8 +31,11 @@ struct RecordedBlock
 
 struct RecordingParse
 {
-    QVector<RecordedBlock> blocks; // complete when error is empty
+    QVector<RecordedBlock> blocks; // the whole records; none when error is set
     QString error;                 // one line, naming the record and its byte offset
+    // Set when the data end inside a record whose visible part is sound:
+    // one line naming it, like an error; `blocks` hold the records before it.
+    QString cutOff;
 };
 
 namespace Recording {
@@ -51,9 +54,14 @@ QByteArray header();
 // One block record; `block` must be 2 to 65537 bytes long and `timeUs` >= 0.
 QByteArray blockRecord(qint64 timeUs, const QByteArray &block);
 
-// Checks a whole recording: header, every record's length against its size
-// field and the bounds, times in order, nothing cut off at the end. Never
-// reads outside data[0] to data[size - 1].
+// The largest recording a replay reads; it holds the file in memory. The
+// recorder stops recording before its file would grow beyond it.
+constexpr qint64 maxFileBytes = qint64(1) << 30;
+
+// Checks a recording: header, every record's length against its size field
+// and the bounds, times in order. A record cut off by the end of the data
+// ends the recording before it (see RecordingParse::cutOff). Never reads
+// outside data[0] to data[size - 1].
 RecordingParse parse(const char *data, qint64 size);
 
 } // namespace Recording

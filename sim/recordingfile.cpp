@@ -1,25 +1,26 @@
 #include "sim/recordingfile.h"
 
-bool RecordingFile::load(const QString &path)
+#include "sim/inputfile.h"
+
+#include <cerrno>
+
+#include <unistd.h>
+
+bool RecordingFile::load(const QString &path, const std::function<bool()> &stop)
 {
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        message = path + ": cannot read it: " + file.errorString();
+    InputFile input = readInputFile(path, Recording::maxFileBytes, stop);
+    if (input.stopped || !input.error.isEmpty()) {
+        message = input.error;
         return false;
     }
-    qint64 size = file.size();
-    data = size > 0 ? reinterpret_cast<const char *>(file.map(0, size)) : nullptr;
-    if (!data) {
-        // Pipes and some file systems cannot be mapped.
-        readBytes = file.readAll();
-        data = readBytes.constData();
-        size = readBytes.size();
-    }
-    RecordingParse parsed = Recording::parse(data, size);
+    bytes = std::move(input.bytes);
+    RecordingParse parsed = Recording::parse(bytes.constData(), bytes.size());
     if (!parsed.error.isEmpty()) {
         message = path + ": " + parsed.error;
         return false;
     }
+    if (!parsed.cutOff.isEmpty())
+        cutOffMessage = path + ": " + parsed.cutOff;
     index = std::move(parsed.blocks);
     return true;
 }
@@ -27,13 +28,13 @@ bool RecordingFile::load(const QString &path)
 QByteArray RecordingFile::block(int i) const
 {
     const RecordedBlock &b = index[i];
-    return QByteArray(data + b.offset, b.length);
+    return bytes.mid(int(b.offset), b.length);
 }
 
 bool RecordingWriter::open(const QString &path)
 {
     file.setFileName(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         message = path + ": cannot write it: " + file.errorString();
         return false;
     }
@@ -48,11 +49,42 @@ bool RecordingWriter::append(qint64 timeUs, const QByteArray &block)
     return true;
 }
 
+// Written with the system's calls, not the toolkit's: a record goes out in
+// one write, and a write that ends part way tells its reason only here.
 bool RecordingWriter::write(const QByteArray &bytes)
 {
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        message = file.fileName() + ": cannot write it: " + file.errorString();
+    if (failed)
+        return false;
+    if (wholeBytes + bytes.size() > Recording::maxFileBytes) {
+        failed = true;
+        message = QString("%1: the next block would take it beyond %2 bytes, the most a "
+                          "replay reads")
+                      .arg(file.fileName())
+                      .arg(Recording::maxFileBytes);
         return false;
     }
-    return true;
+    const char *at = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(file.handle(), at, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        at += n;
+        left -= n;
+    }
+    if (left == 0) {
+        wholeBytes += bytes.size();
+        return true;
+    }
+    failed = true;
+    message = file.fileName() + ": cannot write it: " + qt_error_string(errno);
+    // Part of the record may have been written: without it the file ends
+    // after its last whole record and stays replayable.
+    if (::ftruncate(file.handle(), wholeBytes) != 0)
+        message += "; cutting off the partial record failed too: " + qt_error_string(errno);
+    else
+        message += QString(" (the file keeps its %1 whole block(s))").arg(blocks);
+    return false;
 }

@@ -10,10 +10,12 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t caught = 0;
 constexpr int watchedSignals[] = {SIGINT, SIGTERM};
 
 extern "C" void onSignal(int number)
 {
+    caught = 1;
     const unsigned char byte = static_cast<unsigned char>(number);
     // Only async-signal-safe calls here; a full pipe just loses a duplicate.
     const ssize_t written = ::write(signalPipe[0], &byte, 1);
@@ -46,6 +48,11 @@ SignalWatcher::~SignalWatcher()
             ::close(fd);
         fd = -1;
     }
+}
+
+bool SignalWatcher::signalled()
+{
+    return caught != 0;
 }
 
 void SignalWatcher::readSignal()

@@ -19,6 +19,9 @@ public:
     ~SignalWatcher() override;
 
     bool isValid() const { return notifier != nullptr; }
+    // A watched signal has come, also while the event loop was not running
+    // yet (start-up reads its files before it).
+    static bool signalled();
 
 signals:
     void terminationRequested(int signalNumber);

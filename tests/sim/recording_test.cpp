@@ -1,8 +1,15 @@
 #include "sim/blockframer.h"
 #include "sim/recording.h"
+#include "sim/recordingfile.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -61,7 +68,7 @@ TEST(Recording, aWholeRecordingParsesToItsBlocksAndTimes)
     EXPECT_TRUE(none.blocks.isEmpty());
 }
 
-TEST(Recording, aRecordingCutAnywhereButBetweenRecordsIsRefused)
+TEST(Recording, aRecordingCutInsideARecordKeepsTheWholeRecordsBeforeIt)
 {
     const QByteArray file = threeBlockRecording();
     const QVector<int> boundaries{12, 12 + 12 + 14, 12 + 12 + 14 + 12 + 6, int(file.size())};
@@ -69,14 +76,23 @@ TEST(Recording, aRecordingCutAnywhereButBetweenRecordsIsRefused)
         // A copy of exactly `cut` bytes, so that reading past it is caught.
         const QByteArray part(file.constData(), cut);
         const RecordingParse p = Recording::parse(part.constData(), part.size());
-        if (boundaries.contains(cut)) {
-            EXPECT_TRUE(p.error.isEmpty()) << cut << ": " << qPrintable(p.error);
+        if (cut < 12) {
+            EXPECT_FALSE(p.error.isEmpty()) << cut;
+            EXPECT_TRUE(p.blocks.isEmpty()) << cut;
             continue;
         }
-        EXPECT_FALSE(p.error.isEmpty()) << cut;
-        EXPECT_TRUE(p.blocks.isEmpty()) << cut;
-        if (cut >= 12) {
-            EXPECT_TRUE(p.error.contains("cut off")) << cut << ": " << qPrintable(p.error);
+        EXPECT_TRUE(p.error.isEmpty()) << cut << ": " << qPrintable(p.error);
+        int whole = 0;
+        while (whole + 1 < boundaries.size() && boundaries[whole + 1] <= cut)
+            ++whole;
+        EXPECT_EQ(p.blocks.size(), whole) << cut;
+        if (boundaries.contains(cut)) {
+            EXPECT_TRUE(p.cutOff.isEmpty()) << cut << ": " << qPrintable(p.cutOff);
+        } else {
+            EXPECT_TRUE(p.cutOff.startsWith(QString("block record %1 at byte %2 is cut off")
+                                                .arg(whole + 1)
+                                                .arg(boundaries[whole])))
+                << cut << ": " << qPrintable(p.cutOff);
         }
     }
 }
@@ -118,6 +134,79 @@ TEST(Recording, badRecordsAreRefusedNamingTheRecordAndItsOffset)
     QByteArray negative = Recording::blockRecord(0, block2);
     qToBigEndian(quint64(1) << 63, negative.data());
     EXPECT_TRUE(errorOf(head + negative).contains("out of range"));
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(RecordingFile, aReplayKeepsItsBlocksWhenTheFileIsCutShortUnderIt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath("session.rec"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(threeBlockRecording()), threeBlockRecording().size());
+    file.close();
+    RecordingFile recording;
+    ASSERT_TRUE(recording.load(file.fileName())) << qPrintable(recording.error());
+    EXPECT_TRUE(recording.cutOff().isEmpty());
+    ASSERT_TRUE(file.resize(0)); // a mapped file would now bring SIGBUS
+    ASSERT_EQ(recording.blocks().size(), 3);
+    EXPECT_EQ(recording.block(2), block3);
+}
+
+// The system refuses to let the file grow past a size set here, as a full
+// disk does: part of a record gets written, then the write fails.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN); // the failed write says it
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+
+private:
+    rlimit saved = {};
+    void (*oldHandler)(int) = nullptr;
+};
+
+TEST(RecordingWriter, aFailedWriteLeavesTheFileEndingAfterItsLastWholeRecord)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    RecordingWriter writer;
+    ASSERT_TRUE(writer.open(dir.filePath("full.rec")));
+    ASSERT_TRUE(writer.append(41000, block1));
+    const qint64 whole = QFileInfo(writer.path()).size();
+    {
+        // Room for half of the next record.
+        const FileSizeLimit full(rlim_t(whole + (12 + block2.size()) / 2));
+        EXPECT_FALSE(writer.append(81000, block2));
+    }
+    EXPECT_TRUE(writer.error().startsWith(writer.path() + ": cannot write it: File too large"))
+        << qPrintable(writer.error());
+    EXPECT_EQ(writer.blocksWritten(), 1);
+    // Nothing more is written once a write failed, though there is room again.
+    EXPECT_FALSE(writer.append(81000, block3));
+
+    EXPECT_EQ(contents(writer.path()), Recording::header() + Recording::blockRecord(41000, block1));
+    RecordingFile replayed;
+    ASSERT_TRUE(replayed.load(writer.path())) << qPrintable(replayed.error());
+    EXPECT_TRUE(replayed.cutOff().isEmpty()) << qPrintable(replayed.cutOff());
+    ASSERT_EQ(replayed.blocks().size(), 1);
+    EXPECT_EQ(replayed.block(0), block1);
 }
 
 TEST(BlockFramer, cutsTheStreamBySizeFieldsHoweverItArrives)

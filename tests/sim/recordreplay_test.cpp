@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr int walkers = 4;
@@ -129,7 +131,13 @@ TEST(RecordReplay, badFilesEndWithStatusTwoAndSayWhatIsWrong)
     const QString cut = dir.filePath("cut.rec");
     ASSERT_TRUE(writeFile(cut, Recording::header() + QByteArray::fromHex("0000")));
 
+    // A FIFO without a writer would block start-up, a device be read for ever.
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
     const QList<std::pair<QStringList, QString>> cases{
+        {{"--scenario", fifo}, fifo + ": cannot read it: it is a FIFO, not a regular file"},
+        {{"--replay", "/dev/zero"}, "/dev/zero: cannot read it: it is a character device"},
         {{"--scenario", scenario}, scenario + ":3: expected \"speed\" or \"for\""},
         {{"--scenario", dir.filePath("missing.txt")}, "missing.txt: cannot read it"},
         {{"--replay", scenario}, scenario + ": not a radarsim recording"},
