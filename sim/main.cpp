@@ -84,6 +84,8 @@ int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app)
         return fail(
             exitCannotServe,
             QString("cannot listen on port %1: %2").arg(options.port).arg(server.errorString()));
+    if (const QString refusal = server.refusal(); !refusal.isEmpty())
+        return fail(exitInvalidInput, refusal);
     // Scripts and tests read the port from this line.
     std::printf("radarsim: listening on port %u\n", unsigned(server.port()));
     std::fflush(stdout);

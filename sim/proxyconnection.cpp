@@ -18,6 +18,7 @@ ProxyConnection::ProxyConnection(QTcpSocket *client, const QString &upstreamHost
       upstreamName(formatHostPort(upstreamHost, upstreamPort))
 {
     age.start();
+    upstream->setReadBufferSize(readBufferBytes);
     closeTimer->setSingleShot(true);
     connect(closeTimer, &QTimer::timeout, this, &ProxyConnection::giveUp);
     connect(client, &QTcpSocket::readyRead, this, &ProxyConnection::fromClient);
@@ -26,6 +27,14 @@ ProxyConnection::ProxyConnection(QTcpSocket *client, const QString &upstreamHost
     connect(upstream, &QTcpSocket::readyRead, this, &ProxyConnection::fromUpstream);
     connect(upstream, &QTcpSocket::disconnected, this, &ProxyConnection::sideClosed);
     connect(upstream, &QTcpSocket::errorOccurred, this, &ProxyConnection::upstreamFailed);
+    connect(client, &QTcpSocket::bytesWritten, this, [this] {
+        tookBytes(this->client);
+        fromUpstream();
+    });
+    connect(upstream, &QTcpSocket::bytesWritten, this, [this] {
+        tookBytes(upstream);
+        fromClient();
+    });
     logEvent(
         QString(" connected; forwarding to %1%2")
             .arg(upstreamName, writer ? ", recording into " + writer->path()
@@ -45,18 +54,23 @@ void ProxyConnection::upstreamConnected()
     fromClient();
 }
 
+// While a side has too much waiting for it, what the other sends stays
+// unread, so that the system's flow control slows the sender down.
 void ProxyConnection::fromClient()
 {
-    if (upstream->state() != QAbstractSocket::ConnectedState || closing)
+    if (upstream->state() != QAbstractSocket::ConnectedState || closing || holdBack(upstream))
         return;
     upstream->write(client->readAll());
-    tooMuchQueued(upstream, "the upstream server");
+    holdBack(upstream);
 }
 
 void ProxyConnection::fromUpstream()
 {
+    const bool clientGone = closing && client->state() != QAbstractSocket::ConnectedState;
+    if (!clientGone && holdBack(client))
+        return;
     const QByteArray bytes = upstream->readAll();
-    if (closing && client->state() != QAbstractSocket::ConnectedState)
+    if (clientGone)
         return;
     client->write(bytes);
     const QVector<QByteArray> complete = framer.feed(bytes.constData(), bytes.size());
@@ -71,16 +85,16 @@ void ProxyConnection::fromUpstream()
             }
         }
     }
-    tooMuchQueued(client, "the client");
+    holdBack(client);
 }
 
-bool ProxyConnection::tooMuchQueued(const QTcpSocket *side, const char *name)
+void ProxyConnection::stalled(const QTcpSocket *side)
 {
-    if (!overfull(side))
-        return false;
-    logEvent(QString(": %1 does not read; dropping both sides").arg(name));
+    if (done)
+        return;
+    logEvent(QString(": %1 does not read; dropping both sides")
+                 .arg(side == client ? "the client" : "the upstream server"));
     giveUp();
-    return true;
 }
 
 void ProxyConnection::upstreamFailed()

@@ -19,8 +19,9 @@ class QTcpSocket;
 class QTimer;
 class RecordingWriter;
 
-// A side that does not read with more than maxPendingBytes queued for it
-// has both sides dropped.
+// While more than maxPendingBytes wait for a side, what the other side sends
+// is left unread; a side that then takes nothing for closeGraceMs has both
+// sides dropped.
 class ProxyConnection : public ServerConnection
 {
     Q_OBJECT
@@ -41,9 +42,10 @@ private slots:
     void sideClosed();
     void giveUp();
 
-private:
-    bool tooMuchQueued(const QTcpSocket *side, const char *name);
+protected:
+    void stalled(const QTcpSocket *side) override;
 
+private:
     QTcpSocket *upstream;
     QTimer *closeTimer;
     RecordingWriter *writer;

@@ -20,6 +20,10 @@ SimConnection::SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> re
     connect(timer, &QTimer::timeout, this, &SimConnection::resume);
     connect(client, &QTcpSocket::readyRead, this, &SimConnection::readRequests);
     connect(client, &QTcpSocket::disconnected, this, &SimConnection::closed);
+    connect(client, &QTcpSocket::bytesWritten, this, [this] {
+        tookBytes(client);
+        serve();
+    });
     logEvent(" connected");
     if (faults.dropAfter == 0) {
         // Not from the constructor: nobody listens to finished() yet.
@@ -46,12 +50,8 @@ void SimConnection::readRequests()
 void SimConnection::serve()
 {
     while (!done && !closing && outgoing.isEmpty() && unanswered > 0) {
-        if (overfull(client)) {
-            logEvent(" does not read its blocks; dropping it");
-            client->abort();
-            closed();
+        if (holdBack(client))
             return;
-        }
         std::optional<Reply> reply = replies->nextReply();
         if (!reply) {
             hangUp(QString("no more blocks to send after %1; closing").arg(blocksSent));
@@ -70,6 +70,15 @@ void SimConnection::serve()
         if (!writePieces())
             return;
     }
+}
+
+void SimConnection::stalled(const QTcpSocket *)
+{
+    if (done)
+        return;
+    logEvent(" does not read its blocks; dropping it");
+    client->abort();
+    closed();
 }
 
 void SimConnection::resume()

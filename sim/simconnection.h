@@ -7,6 +7,10 @@
 // changes every size field. When the reply source runs out, the connection
 // is closed once the blocks sent so far are out.
 //
+// Once more than maxPendingBytes wait to be sent, the next request is
+// answered when the client has taken some; a client that takes nothing for
+// closeGraceMs meanwhile does not read and is dropped (serverbase.h).
+//
 // Logs as every server connection does (serverbase.h): the closing line
 // counts the blocks sent, and hanging up on purpose has its own line.
 #pragma once
@@ -34,6 +38,9 @@ public:
     SimConnection(QTcpSocket *socket, std::unique_ptr<ReplySource> replies,
                   const FaultPlan &faults = {}, QObject *parent = nullptr);
     ~SimConnection() override;
+
+protected:
+    void stalled(const QTcpSocket *side) override;
 
 private slots:
     void readRequests();

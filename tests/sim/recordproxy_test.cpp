@@ -137,6 +137,59 @@ TEST_F(Recorder, anUnreachableUpstreamClosesTheClient)
     EXPECT_TRUE(p.blocks.isEmpty());
 }
 
+TEST_F(Recorder, aClientThatDoesNotReadIsDroppedWithItsUpstream)
+{
+    source = makePatternSource(Pattern::Grid, 6553, 1); // 65 KB per block
+    startUpstream();
+    QTcpSocket silent;
+    silent.setReadBufferSize(1); // stops reading; the system's buffers fill up
+    silent.connectToHost(QHostAddress::LocalHost, proxy->port());
+    ASSERT_TRUE(waitUntil([&] { return upstream->connectionCount() == 1; }));
+    silent.write(QByteArray(600, '\x02')); // about 39 MB of answers
+    EXPECT_TRUE(waitUntil([&] { return proxy->connectionCount() == 0; }, 20000));
+    EXPECT_TRUE(waitUntil([&] { return upstream->connectionCount() == 0; }));
+}
+
+TEST_F(Recorder, aLoopBackToTheRecorderEndsAtItsConnectionLimit)
+{
+    // Its upstream is its own port: every connection opens the next.
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    RecordProxy loop("127.0.0.1", port, writer);
+    ASSERT_TRUE(loop.listen(QHostAddress::LocalHost, port));
+    EXPECT_FALSE(loop.refusal().isEmpty());
+    Client c(loop.port());
+    c.socket.write("\x02");
+    int most = 0;
+    ASSERT_TRUE(c.closed());
+    EXPECT_TRUE(waitUntil([&] {
+        most = std::max(most, loop.connectionCount());
+        return loop.connectionCount() == 0;
+    }));
+    EXPECT_LE(most, RecordProxy::maxConnections);
+    EXPECT_TRUE(recorded().error.isEmpty());
+}
+
+TEST(ReachesListener, tellsTheListeningPortOfThisMachineByAnyOfItsNames)
+{
+    const QHostAddress any(QHostAddress::Any), loopback(QHostAddress::LocalHost);
+    EXPECT_TRUE(reachesListener("127.0.0.1", 4000, loopback, 4000));
+    EXPECT_TRUE(reachesListener("localhost", 4000, loopback, 4000));
+    EXPECT_FALSE(reachesListener("127.0.0.1", 4001, loopback, 4000));
+    // A server bound to one address is not reached through another.
+    EXPECT_FALSE(reachesListener("127.0.0.2", 4000, loopback, 4000));
+    // One bound to every address is reached through all of this machine's.
+    EXPECT_TRUE(reachesListener("127.0.0.2", 4000, any, 4000));
+    EXPECT_TRUE(reachesListener("::1", 4000, any, 4000));
+    EXPECT_TRUE(reachesListener("0.0.0.0", 4000, QHostAddress(QHostAddress::AnyIPv4), 4000));
+    EXPECT_FALSE(reachesListener("::1", 4000, QHostAddress(QHostAddress::AnyIPv4), 4000));
+    EXPECT_FALSE(reachesListener("no-such-host.invalid", 4000, any, 4000));
+}
+
 TEST(RecordingWriter, refusesAPlaceItCannotWrite)
 {
     RecordingWriter writer;

@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 // Reads one block; `first` chooses the layout. Returns the body.
@@ -180,6 +183,46 @@ TEST(RadarSimProcess, aBusyPortEndsWithStatusOne)
     ASSERT_TRUE(second.waitForFinished(simStartMs));
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains("cannot listen"));
+}
+
+// Lines of the process's standard error until one contains `text`.
+bool waitForLog(QProcess &p, QString &log, const QString &text)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!log.contains(text) && timer.elapsed() < simStartMs && p.state() == QProcess::Running) {
+        p.waitForReadyRead(50);
+        log += QString::fromUtf8(p.readAllStandardError());
+    }
+    return log.contains(text);
+}
+
+TEST(RadarSimProcess, outOfFileDescriptorsPausesAcceptingUntilOneIsFree)
+{
+    constexpr int descriptors = 16, clients = 2 * descriptors;
+    RadarSimProcess sim("prlimit");
+    ASSERT_TRUE(sim.start(
+        {QString("--nofile=%1").arg(descriptors), radarSimPath(), "--pattern", "corners"}));
+    const quint16 port = sim.port;
+
+    // More clients than descriptors: they wait in the listening queue.
+    std::vector<std::unique_ptr<LoopbackClient>> waiting;
+    for (int i = 0; i < clients; ++i) {
+        waiting.push_back(std::make_unique<LoopbackClient>());
+        ASSERT_TRUE(waiting.back()->connectTo(port)) << i;
+    }
+    QString log;
+    ASSERT_TRUE(waitForLog(sim.process, log, "cannot accept a client")) << qPrintable(log);
+    waiting.clear();
+    // Once descriptors are free again, the server takes clients again.
+    LoopbackClient late;
+    ASSERT_TRUE(late.connectTo(port));
+    late.send("\x02");
+    EXPECT_EQ(late.read(4), QByteArray::fromHex("00340005"));
+    EXPECT_TRUE(waitForLog(sim.process, log, "accepting new clients again")) << qPrintable(log);
+    EXPECT_EQ(log.count("cannot accept a client"), 1) << qPrintable(log);
+    ASSERT_TRUE(sim.stop());
+    EXPECT_EQ(sim.process.exitCode(), 0);
 }
 
 TEST(RadarSimProcess, stopsCleanlyOnSigtermAndSigintAndLogsConnections)

@@ -61,6 +61,24 @@ TEST(SimServer, countsConnectionsAndForgetsClosedOnes)
     EXPECT_EQ(b.read(4), QByteArray::fromHex("00340005"));
 }
 
+TEST(SimServer, aClientThatAsksForMuchAtOnceGetsEveryBlockAsItReads)
+{
+    auto source = makePatternSource(Pattern::Grid, 6553, 1); // 65 KB per block
+    SimServer server(*source);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server.port());
+    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 1; }));
+    constexpr int requests = 600; // many times what the server holds unsent
+    client.write(QByteArray(requests, '\x02'));
+    const qint64 expected = (2 + 2 + 65530) + qint64(requests - 1) * (2 + 4 + 65530);
+    qint64 received = 0;
+    EXPECT_TRUE(
+        waitUntil([&] { return (received += client.readAll().size()) >= expected; }, 60000));
+    EXPECT_EQ(received, expected);
+    EXPECT_EQ(server.connectionCount(), 1);
+}
+
 TEST(SimServer, dropsAClientThatAsksButNeverReads)
 {
     auto source = makePatternSource(Pattern::Grid, 6553, 1); // 65 KB per block
