@@ -71,6 +71,13 @@ protected:
 
 constexpr int firstBytes = 2 + 2 + 30, laterBytes = 2 + 4 + 30;
 
+// A loopback port nobody listens on just now; 0 if none could be found.
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
 TEST_F(Recorder, forwardsBothWaysAndRecordsTheFirstClientsBlocks)
 {
     startUpstream();
@@ -119,12 +126,8 @@ TEST_F(Recorder, anUpstreamThatHangsUpClosesTheClientAfterItsLastBytes)
 
 TEST_F(Recorder, anUnreachableUpstreamClosesTheClient)
 {
-    quint16 closedPort = 0;
-    {
-        QTcpServer gone;
-        ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
-        closedPort = gone.serverPort();
-    }
+    const quint16 closedPort = freePort();
+    ASSERT_NE(closedPort, 0);
     RecordProxy lonely("127.0.0.1", closedPort, writer);
     ASSERT_TRUE(lonely.listen(QHostAddress::LocalHost, 0));
     Client c(lonely.port());
@@ -153,12 +156,7 @@ TEST_F(Recorder, aClientThatDoesNotReadIsDroppedWithItsUpstream)
 TEST_F(Recorder, aLoopBackToTheRecorderEndsAtItsConnectionLimit)
 {
     // Its upstream is its own port: every connection opens the next.
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        port = probe.serverPort();
-    }
+    const quint16 port = freePort();
     RecordProxy loop("127.0.0.1", port, writer);
     ASSERT_TRUE(loop.listen(QHostAddress::LocalHost, port));
     EXPECT_FALSE(loop.refusal().isEmpty());
