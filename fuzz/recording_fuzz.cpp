@@ -39,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const RecordedBlock &b : parsed.blocks) {
         const QByteArray block(bytes + b.offset, b.length);
         check(b.timeUs >= previousUs);
-        check(b.length == wire::sizeFieldBytes +
-                              wire::readU16(reinterpret_cast<const unsigned char *>(bytes) +
-                                            b.offset));
+        check(b.length ==
+              wire::sizeFieldBytes +
+                  wire::readU16(reinterpret_cast<const unsigned char *>(bytes) + b.offset));
         again += Recording::blockRecord(b.timeUs, block);
         previousUs = b.timeUs;
     }
@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool rest = qint64(again.size()) < qint64(size);
     check(rest != parsed.cutOff.isEmpty());
     if (rest)
-        check(qint64(size) - again.size() < Recording::recordHeaderBytes + Recording::maxBlockBytes);
+        check(qint64(size) - again.size() <
+              Recording::recordHeaderBytes + Recording::maxBlockBytes);
 
     static const std::string path = fuzzsupport::scratchPath("session.rec");
     RecordingWriter writer;
@@ -63,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(file.blocks().size() == parsed.blocks.size());
     for (int i = 0; i < parsed.blocks.size(); ++i) {
         check(file.blocks()[i].timeUs == parsed.blocks[i].timeUs);
-        check(file.block(i) == QByteArray(bytes + parsed.blocks[i].offset, parsed.blocks[i].length));
+        check(file.block(i) ==
+              QByteArray(bytes + parsed.blocks[i].offset, parsed.blocks[i].length));
     }
     return 0;
 }
