@@ -39,8 +39,8 @@ const char *const description =
     "0 to 6553 although the client's table holds 10000.\n"
     "\n"
     "Exit codes: 0 after SIGINT or SIGTERM, 1 when the port cannot be opened or\n"
-    "the recording cannot be written, 2 for invalid options or an unreadable or\n"
-    "invalid scenario or recording.";
+    "the recording cannot be written, 2 for invalid options (an --upstream that is\n"
+    "the recorder itself too) or an unreadable or invalid scenario or recording.";
 
 } // namespace
 
