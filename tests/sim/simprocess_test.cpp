@@ -199,6 +199,12 @@ bool waitForLog(QProcess &p, QString &log, const QString &text)
 
 TEST(RadarSimProcess, outOfFileDescriptorsPausesAcceptingUntilOneIsFree)
 {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizers check an object's type, the first time, with a pipe of
+    // their own, which a process out of descriptors cannot open: they would
+    // report a bad type at the first check in the episode.
+    GTEST_SKIP() << "the sanitizer runtime needs descriptors of its own";
+#endif
     constexpr int descriptors = 16, clients = 2 * descriptors;
     RadarSimProcess sim("prlimit");
     ASSERT_TRUE(sim.start(
