@@ -16,7 +16,7 @@ namespace {
 
 // Beyond this many legs the direct count of alive targets (quadratic) is
 // left out; the rules of each leg are checked whatever the number.
-constexpr int maxLegsCounted = 2000;
+constexpr int maxLegsCounted = 400;
 
 void check(bool rule)
 {
