@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -77,8 +78,11 @@ int notLoaded(const QString &error)
     return fail(exitInvalidInput, error);
 }
 
-// Listens, tells scripts the port and runs until a signal.
-int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app)
+// Listens, tells scripts the port and runs until a signal. `prepare` runs
+// once the server is known to be usable, before the first client; a
+// non-empty error from it ends the run.
+int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app,
+          const std::function<QString()> &prepare = {})
 {
     if (!server.listen(options.address, options.port))
         return fail(
@@ -86,6 +90,8 @@ int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app)
             QString("cannot listen on port %1: %2").arg(options.port).arg(server.errorString()));
     if (const QString refusal = server.refusal(); !refusal.isEmpty())
         return fail(exitInvalidInput, refusal);
+    if (const QString error = prepare ? prepare() : QString(); !error.isEmpty())
+        return fail(exitCannotServe, error);
     // Scripts and tests read the port from this line.
     std::printf("radarsim: listening on port %u\n", unsigned(server.port()));
     std::fflush(stdout);
@@ -130,12 +136,18 @@ int runSim(QCoreApplication &app, const SimOptions &options)
     }
     case SimOptions::Mode::Record: {
         RecordingWriter writer;
-        if (!writer.open(options.file))
-            return fail(exitCannotServe, writer.error());
         RecordProxy proxy(options.upstreamHost, options.upstreamPort, writer);
-        const int status = serve(proxy, options, app);
-        logLine(
-            QString("recorded %1 block(s) into %2").arg(writer.blocksWritten()).arg(writer.path()));
+        // Opening truncates: a run refused before it starts must leave an
+        // earlier recording of that name as it was.
+        bool opened = false;
+        const int status = serve(proxy, options, app, [&] {
+            opened = writer.open(options.file);
+            return opened ? QString() : writer.error();
+        });
+        if (opened)
+            logLine(QString("recorded %1 block(s) into %2")
+                        .arg(writer.blocksWritten())
+                        .arg(writer.path()));
         return status;
     }
     }

@@ -165,4 +165,24 @@ TEST(RecordReplay, aRecordingThatCannotBeWrittenEndsWithStatusOne)
     EXPECT_TRUE(run.err.contains("/nonexistent-dir/x.rec: cannot write it")) << qPrintable(run.err);
 }
 
+TEST(RecordReplay, aRecorderThatCannotServeLeavesAnEarlierRecordingAsItWas)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("session.rec");
+    QFile earlier(file);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier recording");
+    earlier.close();
+
+    RadarSimProcess busy;
+    ASSERT_TRUE(busy.start({}));
+    const QString port = QString::number(busy.port);
+    const RadarSimRun run = runRadarSim(
+        {"--record", file, "--upstream", "127.0.0.1:9", "--address", "127.0.0.1", "--port", port});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "an earlier recording");
+}
+
 } // namespace
