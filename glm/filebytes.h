@@ -15,7 +15,8 @@ public:
     FileBytes &operator=(const FileBytes &) = delete;
     ~FileBytes() { glmplatform::releaseFile(image_); }
 
-    // False when the file cannot be opened or read (a directory, say).
+    // False when the file cannot be opened or read, or is no regular file
+    // within the size limit (loadFile).
     // operation names the caller in an out-of-memory message.
     bool load(const char *name, const char *operation)
     {

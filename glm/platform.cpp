@@ -25,17 +25,19 @@ namespace {
 // The transparent huge page size of x86-64 Linux.
 constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
 
-// The first read of a file of unknown size.
+// The first read of a file whose size its status does not give (a file of
+// the proc file system says 0).
 constexpr std::size_t unknownSizeChunk = std::size_t{1} << 16;
 
-// Reads fd to its end into a heap block with a NUL after the bytes read.
+// Reads the regular file fd to its end into a heap block with a NUL after
+// the bytes read; false when reading fails or the file grows beyond
+// maxFileBytes while it is read.
 bool readAll(int fd, const struct stat &info, const char *operation, FileImage &image)
 {
     // One spare byte for the NUL and one so that the read meeting the end
     // of a file of the expected size does not grow the block.
-    std::size_t capacity = S_ISREG(info.st_mode) && info.st_size > 0
-                               ? static_cast<std::size_t>(info.st_size) + 2
-                               : unknownSizeChunk;
+    std::size_t capacity =
+        info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 2 : unknownSizeChunk;
     char *bytes = static_cast<char *>(glmAllocate(capacity, 1, operation));
     std::size_t size = 0;
     for (;;) {
@@ -54,6 +56,10 @@ bool readAll(int fd, const struct stat &info, const char *operation, FileImage &
         if (n == 0)
             break;
         size += static_cast<std::size_t>(n);
+        if (size > maxFileBytes) {
+            std::free(bytes);
+            return false;
+        }
     }
     bytes[size] = '\0';
     image.bytes = bytes;
@@ -85,16 +91,19 @@ void adviseHugePages(void *block, std::size_t bytes)
 bool loadFile(const char *name, const char *operation, FileImage &image)
 {
     image = FileImage();
-    const int fd = open(name, O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer; the status
+    // then tells what the name is before anything is read.
+    const int fd = open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > maxFileBytes) {
         close(fd);
         return false;
     }
     const long page = sysconf(_SC_PAGESIZE);
-    if (S_ISREG(info.st_mode) && info.st_size > 0 && page > 0 && info.st_size % page != 0) {
+    if (info.st_size > 0 && page > 0 && info.st_size % page != 0) {
         const std::size_t size = static_cast<std::size_t>(info.st_size);
         void *map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
         if (map != MAP_FAILED) {

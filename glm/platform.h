@@ -24,14 +24,19 @@ struct FileImage
     bool mapped = false;
 };
 
-// Loads the file name into image. A regular file whose size leaves room in
+// The largest file loadFile takes. The model's counts are 32-bit and every
+// element a file counts takes at least two bytes of it, so no count of a
+// file this size can overflow.
+constexpr std::size_t maxFileBytes = 0xFFFFFFFFu;
+
+// Loads the regular file name into image. A file whose size leaves room in
 // its last page is mapped read-only: the system fills the rest of that page
 // with zeros, so the NUL after the text comes without copying the file, and
 // the mapping is populated at once rather than page fault by page fault.
-// Anything else (a size that fills its last page, a pipe) is read into a
-// heap block. False, with nothing to release, when the file cannot be
-// opened or read (a directory, say); operation names the caller in an
-// out-of-memory message.
+// Other sizes are read into a heap block. False, with nothing to release,
+// when the file cannot be opened or read, is no regular file (a directory,
+// a FIFO, a device: opening never waits for a writer) or is larger than
+// maxFileBytes; operation names the caller in an out-of-memory message.
 bool loadFile(const char *name, const char *operation, FileImage &image);
 void releaseFile(FileImage &image);
 
