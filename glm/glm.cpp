@@ -4,6 +4,7 @@
 
 #include "glm/glmalloc.h"
 #include "glm/glmassert.h"
+#include "glm/modelbuild.h"
 
 #include <cmath>
 #include <cstdio>
@@ -22,9 +23,12 @@ ObjGroup *glmLookupGroup(ObjModel *model, const char *name)
 ObjGroup *glmAppendGroup(ObjModel *model, const char *name)
 {
     ObjGroup *group = glmLookupGroup(model, name);
-    if (group)
-        return group;
-    group = static_cast<ObjGroup *>(glmAllocate(1, sizeof(ObjGroup), "glmAppendGroup"));
+    return group ? group : glmNewGroup(model, name);
+}
+
+ObjGroup *glmNewGroup(ObjModel *model, const char *name)
+{
+    ObjGroup *group = static_cast<ObjGroup *>(glmAllocate(1, sizeof(ObjGroup), "glmAppendGroup"));
     group->name = glmDuplicate(name, "glmAppendGroup");
     group->facecount = 0;
     group->faceindices = nullptr;
@@ -40,8 +44,13 @@ GLuint glmFindMaterial(ObjModel *model, const char *name)
     for (GLuint i = 0; i < model->materialcount; ++i)
         if (std::strcmp(model->materiallist[i].name, name) == 0)
             return i;
-    std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
+    glmReportMissingMaterial(name);
     return 0;
+}
+
+void glmReportMissingMaterial(const char *name)
+{
+    std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
 }
 
 char *glmDirectoryOf(const char *path)

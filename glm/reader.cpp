@@ -6,6 +6,7 @@
 
 #include "glm/filebytes.h"
 #include "glm/glmalloc.h"
+#include "glm/modelbuild.h"
 #include "glm/objface.h"
 #include "glm/textscan.h"
 
@@ -26,6 +27,7 @@ using glmscan::TextScanner;
 using glmscan::TextView;
 
 constexpr const char *readerName = "glmReadOBJ";
+constexpr const char *defaultGroupName = "default";
 
 // ---- materials -------------------------------------------------------------
 
@@ -138,6 +140,66 @@ void glmReadMTL(ObjModel *model, const char *name)
             materials[i].name = glmDuplicate("", "glmReadMTL");
 }
 
+// ---- names -----------------------------------------------------------------
+
+// The model's groups and materials by name, so that each "g" and "usemtl"
+// line is found at once however many came before; the model's group list
+// and material array keep their order.
+class NameIndex
+{
+public:
+    struct Group
+    {
+        ObjGroup *group;
+        GLuint capacity; // triangles counted for it
+    };
+
+    // The group named name, linked in as a new group when there is none.
+    ObjGroup *appendGroup(ObjModel *model, const char *name)
+    {
+        const auto [entry, added] = groups_.try_emplace(name, Group{nullptr, 0});
+        if (added)
+            entry->second.group = glmNewGroup(model, name);
+        return entry->second.group;
+    }
+
+    // Null when the counting pass made no group of that name.
+    Group *findGroup(const char *name)
+    {
+        const auto entry = groups_.find(name);
+        return entry == groups_.end() ? nullptr : &entry->second;
+    }
+
+    template <class Visit> void forEachGroup(Visit visit)
+    {
+        for (auto &entry : groups_)
+            visit(entry.second);
+    }
+
+    // After the model's materials were (re)placed: the first of a name wins,
+    // as in glmFindMaterial.
+    void indexMaterials(const ObjModel *model)
+    {
+        materials_.clear();
+        for (GLuint i = 0; i < model->materialcount; ++i)
+            materials_.try_emplace(model->materiallist[i].name, i);
+    }
+
+    // glmFindMaterial without its search: 0 with its message when unknown.
+    GLuint findMaterial(const char *name) const
+    {
+        const auto entry = materials_.find(name);
+        if (entry != materials_.end())
+            return entry->second;
+        glmReportMissingMaterial(name);
+        return 0;
+    }
+
+private:
+    std::unordered_map<std::string, Group> groups_;
+    std::unordered_map<std::string, GLuint> materials_;
+};
+
 // ---- OBJ passes ------------------------------------------------------------
 
 struct Counts
@@ -156,7 +218,7 @@ struct Counts
     std::exit(1);
 }
 
-Counts glmFirstPass(ObjModel *model, TextScanner &scanner)
+Counts glmFirstPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
 {
     Counts counts;
     ObjGroup *group = model->grouplist; // "default"
@@ -191,7 +253,7 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner)
         case 'g': {
             char name[glmscan::nameBufferSize];
             glmscan::groupName(scanner.lineChunk(), name);
-            group = glmAppendGroup(model, name);
+            group = names.appendGroup(model, name);
             break;
         }
         case 'm': {
@@ -200,6 +262,7 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner)
             std::free(model->materiallib);
             model->materiallib = glmDuplicate(name, readerName);
             glmReadMTL(model, name);
+            names.indexMaterials(model);
             break;
         }
         default:
@@ -241,8 +304,7 @@ struct ResolvedCorner
 // both see the same statements; where they do not (a statement hidden in
 // the skipped rest of a line in one pass only), every store stays within
 // what was counted and the rest is dropped.
-void glmFillPass(ObjModel *model, TextScanner &scanner,
-                 const std::unordered_map<const ObjGroup *, GLuint> &groupCapacity)
+void glmFillPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
 {
     const GLuint vertexCapacity = model->vertexcount;
     const GLuint normalCapacity = model->normalcount;
@@ -252,8 +314,9 @@ void glmFillPass(ObjModel *model, TextScanner &scanner,
     GLuint normals = 0;
     GLuint uvs = 0;
     GLuint triangles = 0;
-    ObjGroup *group = glmLookupGroup(model, "default");
-    GLuint capacity = groupCapacity.at(group);
+    const NameIndex::Group *current = names.findGroup(defaultGroupName);
+    ObjGroup *group = current->group;
+    GLuint capacity = current->capacity;
     GLuint material = 0;
     GLfloat scratch[3];
 
@@ -317,18 +380,17 @@ void glmFillPass(ObjModel *model, TextScanner &scanner,
         case 'g': {
             char name[glmscan::nameBufferSize];
             glmscan::groupName(scanner.lineChunk(), name);
-            ObjGroup *found = glmLookupGroup(model, name);
-            if (found) {
-                group = found;
+            if (const NameIndex::Group *found = names.findGroup(name)) {
+                group = found->group;
                 group->material = material;
-                capacity = groupCapacity.at(group);
+                capacity = found->capacity;
             }
             break;
         }
         case 'u': {
             char name[glmscan::nameBufferSize];
             glmscan::firstWord(scanner.lineChunk(), name);
-            material = glmFindMaterial(model, name);
+            material = names.findMaterial(name);
             group->material = material;
             break;
         }
@@ -340,11 +402,11 @@ void glmFillPass(ObjModel *model, TextScanner &scanner,
     model->facecount = triangles;
 }
 
-ObjModel *newModel(const char *path)
+ObjModel *newModel(const char *path, NameIndex &names)
 {
     ObjModel *model = static_cast<ObjModel *>(glmAllocateZeroed(1, sizeof(ObjModel), readerName));
     model->path = glmDuplicate(path, readerName);
-    glmAppendGroup(model, "default");
+    names.appendGroup(model, defaultGroupName);
     return model;
 }
 
@@ -357,22 +419,23 @@ ObjModel *glmReadOBJ(const char *filename)
         std::fprintf(stderr, "glmReadOBJ() failed: can't open data file \"%s\".\n", filename);
         std::exit(1);
     }
-    ObjModel *model = newModel(filename);
+    NameIndex names;
+    ObjModel *model = newModel(filename, names);
 
     TextScanner counting = file.scanner();
-    const Counts counts = glmFirstPass(model, counting);
+    const Counts counts = glmFirstPass(model, counting, names);
     model->vertexcount = counts.vertices;
     model->normalcount = counts.normals;
     model->uvcount = counts.uvs;
     model->facecount = counts.triangles;
 
-    std::unordered_map<const ObjGroup *, GLuint> groupCapacity;
-    for (ObjGroup *group = model->grouplist; group; group = group->next) {
+    names.forEachGroup([](NameIndex::Group &entry) {
+        ObjGroup *group = entry.group;
         group->faceindices =
             static_cast<GLuint *>(glmAllocate(group->facecount, sizeof(GLuint), readerName));
-        groupCapacity[group] = group->facecount;
+        entry.capacity = group->facecount;
         group->facecount = 0;
-    }
+    });
 
     // Zeroed, so element 0 and values a line leaves out read as 0.
     model->vertices = glmAllocatePoints(model->vertexcount, 3, readerName);
@@ -384,6 +447,6 @@ ObjModel *glmReadOBJ(const char *filename)
         model->uvcoords = glmAllocatePoints(model->uvcount, 2, readerName);
 
     TextScanner filling = file.scanner();
-    glmFillPass(model, filling, groupCapacity);
+    glmFillPass(model, filling, names);
     return model;
 }
