@@ -91,11 +91,20 @@ GLfloat glmAbs(GLfloat f);
 void glmNormalizeVector(GLfloat *v); // a zero-length vector stays as it is
 
 // Reader (reader.cpp): exits with status 1 on unopenable files and bad input.
+// A model or library path that names no regular file (a FIFO, a device) or
+// a file too large for the model's 32-bit counts is an unopenable file.
+// Statements are recognised by their whole keyword; those of the OBJ and MTL
+// formats that the library does not model ("o", "s", "vp", "Ni", "map_Kd",
+// ...) are skipped like comments, and other keywords are told apart by their
+// first letters (keywords.h). A backslash before a line end continues the
+// line; a continued line that a name or a skipped statement is read from
+// must fit the reader's line buffer, or the program ends with a message.
 // The returned model is safe to use: every index a face carries lies within
 // 1..count of its array (negative indices are resolved against the elements
 // read before the face); an index 0 or beyond, a face with fewer than three
-// corners or a corner missing a number of its form ends the program with a
-// "glmReadOBJ(): ..." message on standard error. Index triples a face form
+// corners, a corner missing a number of its form or one of another form
+// among the first three ends the program with a "glmReadOBJ(): ..." message
+// on standard error. Index triples a face form
 // does not carry are 0; normals and uvcoords are null when their count is 0.
 // A CR before a line end is not part of a group, library or material name.
 ObjModel *glmReadOBJ(const char *filename);

@@ -7,6 +7,9 @@
 // reader keeps a NUL after every file it loads). Like the stream conversions
 // they leave the cursor after the longest prefix of a number they consumed,
 // also when the conversion then fails (a lone "-" or "." is consumed).
+//
+// The whitespace they skip before a number includes line continuations: a
+// backslash right before a line end joins the next line, as a blank.
 #pragma once
 
 #include "glm/platform.h"
@@ -33,11 +36,35 @@ inline bool isDigit(unsigned char c)
     return static_cast<unsigned>(c - '0') < 10u;
 }
 
+// Length of the line continuation at p: 2 for a backslash and newline, 3
+// for a backslash, carriage return and newline, else 0. The text at p goes
+// on at least to a NUL, so no byte past it is read.
+inline int continuationAt(const char *p)
+{
+    if (p[0] != '\\')
+        return 0;
+    if (p[1] == '\n')
+        return 2;
+    return p[1] == '\r' && p[2] == '\n' ? 3 : 0;
+}
+
+// Whitespace and line continuations.
 inline const char *skipSpace(const char *p)
 {
-    while (isSpace(static_cast<unsigned char>(*p)))
-        ++p;
-    return p;
+    for (;;) {
+        while (isSpace(static_cast<unsigned char>(*p)))
+            ++p;
+        const int continuation = continuationAt(p);
+        if (continuation == 0)
+            return p;
+        p += continuation;
+    }
+}
+
+// Whether a token ends before p: at whitespace or a line continuation.
+inline bool isBreak(const char *p)
+{
+    return isSpace(static_cast<unsigned char>(*p)) || continuationAt(p) != 0;
 }
 
 // Magnitudes stop growing here; every index this large is out of range anyway.

@@ -7,8 +7,7 @@
 #include "glm/textscan.h"
 
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <type_traits>
 
 namespace glmface {
@@ -79,22 +78,20 @@ inline int scanCorner(const char *&p, Corner &corner)
     }
 }
 
+// What a face's messages say is wrong with it.
+constexpr const char *fewerThanThreeCorners = "face with fewer than three corners";
+constexpr const char *incompleteCorner = "incomplete face corner";
+constexpr const char *cornersOfDifferentForms = "face corners of different forms";
+
 // Where a face statement stands, for its messages: faces may run on over
 // line ends, so the line of their "f" keyword is the one to name.
 struct FaceSite
 {
-    const char *path;
     const TextScanner &scanner;
     const char *start;
 
-    unsigned line() const { return scanner.lineNumber(start); }
+    [[noreturn]] void fail(const char *problem) const { scanner.fail(problem, start); }
 };
-
-[[noreturn]] inline void failFace(const char *problem, const FaceSite &site)
-{
-    std::fprintf(stderr, "glmReadOBJ(): %s in \"%s\" line %u.\n", problem, site.path, site.line());
-    std::exit(1);
-}
 
 inline bool containsDoubleSlash(const TextView &token)
 {
@@ -104,21 +101,61 @@ inline bool containsDoubleSlash(const TextView &token)
     return false;
 }
 
+inline bool startsNumber(const char *p)
+{
+    if (*p == '+' || *p == '-')
+        ++p;
+    return glmscan::isDigit(static_cast<unsigned char>(*p));
+}
+
+// A slash that no number follows (nor a second slash): the token is a
+// corner that lacks a number its form would carry, as in "2/2/" or "2/".
+inline bool hasDanglingSlash(const TextView &token)
+{
+    for (std::size_t i = 0; i < token.length && token.text[i] != '\0'; ++i) {
+        if (token.text[i] != '/')
+            continue;
+        const char next = i + 1 < token.length ? token.text[i + 1] : '\0';
+        const bool sign = next == '+' || next == '-';
+        const char afterSign = i + 2 < token.length ? token.text[i + 2] : '\0';
+        if (next != '/' && !glmscan::isDigit(static_cast<unsigned char>(sign ? afterSign : next)))
+            return true;
+    }
+    return false;
+}
+
+// Why a face ends before its third corner, the read of the next corner
+// having converted nothing at next.
+inline const char *shortFaceProblem(const TextView &firstToken, const char *next)
+{
+    if (hasDanglingSlash(firstToken))
+        return incompleteCorner;
+    // The corner before goes on with a slash its form does not have: more
+    // numbers than the form (another form), or a slash with none.
+    const char *p = glmscan::skipSpace(next);
+    if (*p != '/')
+        return fewerThanThreeCorners;
+    while (*p == '/')
+        ++p;
+    return startsNumber(p) ? cornersOfDifferentForms : incompleteCorner;
+}
+
 template <FaceForm form, class OnCorner>
-void readCorners(TextScanner &scanner, const FaceSite &site, const Corner &first,
-                 OnCorner &onCorner)
+void readCorners(TextScanner &scanner, const FaceSite &site, const TextView &firstToken,
+                 const Corner &first, OnCorner &onCorner)
 {
     onCorner(first, 0, FormTag<form>(), site);
     for (int number = 1;; ++number) {
         Corner corner;
+        const char *next = scanner.cursor();
         const int converted = scanCorner<form>(scanner.cursor(), corner);
         if (converted == 0) {
             if (number < 3)
-                failFace("face with fewer than three corners", site);
+                site.fail(shortFaceProblem(firstToken, next));
             return;
         }
         if (converted < fieldsOf<form>())
-            failFace("incomplete face corner", site);
+            site.fail(incompleteCorner);
         onCorner(corner, number, FormTag<form>(), site);
     }
 }
@@ -127,10 +164,11 @@ void readCorners(TextScanner &scanner, const FaceSite &site, const Corner &first
 // decides the form, the others are read with the form's pattern until one
 // converts nothing. Calls onCorner(corner, number, FormTag, site) for each
 // corner. A face needs three whole corners; a corner missing a number its
-// form carries would leave an index unset, so both end the program.
-template <class OnCorner> void readFace(TextScanner &scanner, const char *path, OnCorner &&onCorner)
+// form carries would leave an index unset, so both end the program, with a
+// message saying which.
+template <class OnCorner> void readFace(TextScanner &scanner, OnCorner &&onCorner)
 {
-    const FaceSite site{path, scanner, scanner.cursor() - 1};
+    const FaceSite site{scanner, scanner.cursor() - 1};
 
     // Common case first: a whole token of three numbers "v/t/n" is that
     // form's corner whatever the rules below would try (it has no "//").
@@ -139,54 +177,55 @@ template <class OnCorner> void readFace(TextScanner &scanner, const char *path, 
         Corner corner;
         const char *p = start;
         if (scanCorner<FaceForm::vertexTextureNormal, false>(p, corner) == 3 &&
-            (p == scanner.end() || glmscan::isSpace(static_cast<unsigned char>(*p))) &&
+            (p == scanner.end() || glmscan::isBreak(p)) &&
             static_cast<std::size_t>(p - start) <= glmscan::maxTokenLength) {
             scanner.cursor() = p;
-            readCorners<FaceForm::vertexTextureNormal>(scanner, site, corner, onCorner);
+            const TextView token{start, static_cast<std::size_t>(p - start)};
+            readCorners<FaceForm::vertexTextureNormal>(scanner, site, token, corner, onCorner);
             return;
         }
     }
 
     TextView token;
     if (!scanner.token(token))
-        failFace("face with fewer than three corners", site);
+        site.fail(fewerThanThreeCorners);
     // The token is read where it lies unless it was cut at 127 bytes; then
     // its copy ends it, as a token buffer would.
     char copy[glmscan::maxTokenLength + 1];
     const char *text = token.text;
     const char *after = token.text + token.length;
-    if (after != scanner.end() && !glmscan::isSpace(static_cast<unsigned char>(*after))) {
+    if (after != scanner.end() && !glmscan::isBreak(after)) {
         token.copyTo(copy);
         text = copy;
     }
 
-    // The tests in order: "//" anywhere, then three, two, one numbers.
+    // The tests in order: "//" anywhere, then three, two, one numbers. A
+    // token with a slash but no leading number is a corner without its
+    // vertex.
     Corner corner;
     const char *p = text;
     if (containsDoubleSlash(token)) {
-        const int converted = scanCorner<FaceForm::vertexNormal, false>(p, corner);
-        if (converted == 0)
-            failFace("face with fewer than three corners", site);
-        if (converted < 2)
-            failFace("incomplete face corner", site);
-        readCorners<FaceForm::vertexNormal>(scanner, site, corner, onCorner);
+        if (scanCorner<FaceForm::vertexNormal, false>(p, corner) < 2)
+            site.fail(incompleteCorner);
+        readCorners<FaceForm::vertexNormal>(scanner, site, token, corner, onCorner);
         return;
     }
     if (scanCorner<FaceForm::vertexTextureNormal, false>(p, corner) == 3) {
-        readCorners<FaceForm::vertexTextureNormal>(scanner, site, corner, onCorner);
+        readCorners<FaceForm::vertexTextureNormal>(scanner, site, token, corner, onCorner);
         return;
     }
     corner = Corner();
     p = text;
     if (scanCorner<FaceForm::vertexTexture, false>(p, corner) == 2) {
-        readCorners<FaceForm::vertexTexture>(scanner, site, corner, onCorner);
+        readCorners<FaceForm::vertexTexture>(scanner, site, token, corner, onCorner);
         return;
     }
     corner = Corner();
     p = text;
     if (scanCorner<FaceForm::vertex, false>(p, corner) == 0)
-        failFace("face with fewer than three corners", site);
-    readCorners<FaceForm::vertex>(scanner, site, corner, onCorner);
+        site.fail(std::memchr(token.text, '/', token.length) ? incompleteCorner
+                                                             : fewerThanThreeCorners);
+    readCorners<FaceForm::vertex>(scanner, site, token, corner, onCorner);
 }
 
 } // namespace glmface

@@ -6,6 +6,7 @@
 
 #include "glm/filebytes.h"
 #include "glm/glmalloc.h"
+#include "glm/keywords.h"
 #include "glm/modelbuild.h"
 #include "glm/objface.h"
 #include "glm/textscan.h"
@@ -23,10 +24,13 @@ using glmface::Corner;
 using glmface::FaceForm;
 using glmface::FaceSite;
 using glmface::readFace;
+using glmkeyword::MtlStatement;
+using glmkeyword::ObjStatement;
 using glmscan::TextScanner;
 using glmscan::TextView;
 
 constexpr const char *readerName = "glmReadOBJ";
+constexpr const char *libraryReaderName = "glmReadMTL";
 constexpr const char *defaultGroupName = "default";
 
 // ---- materials -------------------------------------------------------------
@@ -65,7 +69,7 @@ void glmReadMTL(ObjModel *model, const char *name)
     std::free(directory);
 
     FileBytes file;
-    if (!file.load(filename.c_str(), "glmReadMTL")) {
+    if (!file.load(filename.c_str(), libraryReaderName)) {
         std::fprintf(stderr, "glmReadMTL() failed: can't open material file \"%s\".\n",
                      filename.c_str());
         std::exit(1);
@@ -75,17 +79,17 @@ void glmReadMTL(ObjModel *model, const char *name)
     TextScanner counting = file.scanner();
     TextView token;
     while (counting.token(token)) {
-        if (token.at(0) == 'n')
+        if (glmkeyword::mtlStatement(token) == MtlStatement::material)
             ++count;
         counting.skipLine(); // the name, read the same way
     }
 
     freeMaterials(model);
-    ObjMaterial *materials =
-        static_cast<ObjMaterial *>(glmAllocateZeroed(count, sizeof(ObjMaterial), "glmReadMTL"));
+    ObjMaterial *materials = static_cast<ObjMaterial *>(
+        glmAllocateZeroed(count, sizeof(ObjMaterial), libraryReaderName));
     for (GLuint i = 0; i < count; ++i)
         setDefaults(materials[i]);
-    materials[0].name = glmDuplicate("default", "glmReadMTL");
+    materials[0].name = glmDuplicate("default", libraryReaderName);
     model->materiallist = materials;
     model->materialcount = count;
 
@@ -97,39 +101,32 @@ void glmReadMTL(ObjModel *model, const char *name)
     GLuint next = 1;
     TextScanner filling = file.scanner();
     while (filling.token(token)) {
-        switch (token.at(0)) {
-        case 'n': {
+        switch (glmkeyword::mtlStatement(token)) {
+        case MtlStatement::material: {
             char word[glmscan::nameBufferSize];
             glmscan::firstWord(filling.lineChunk(), word);
             if (next < count) {
                 current = &materials[next++];
-                current->name = glmDuplicate(word, "glmReadMTL");
+                current->name = glmDuplicate(word, libraryReaderName);
             } else {
                 current = &scratch;
             }
             break;
         }
-        case 'N':
+        case MtlStatement::shininess:
             glmscan::scanFloat(filling.cursor(), filling.end(), current->shininess);
             current->shininess = current->shininess / shininessFileScale * shininessGlScale;
             break;
-        case 'K':
-            switch (token.at(1)) {
-            case 'a':
-                filling.readFloats(current->ambient, 3);
-                break;
-            case 'd':
-                filling.readFloats(current->diffuse, 3);
-                break;
-            case 's':
-                filling.readFloats(current->specular, 3);
-                break;
-            default:
-                filling.skipLine();
-                break;
-            }
+        case MtlStatement::ambient:
+            filling.readFloats(current->ambient, 3);
             break;
-        default:
+        case MtlStatement::diffuse:
+            filling.readFloats(current->diffuse, 3);
+            break;
+        case MtlStatement::specular:
+            filling.readFloats(current->specular, 3);
+            break;
+        case MtlStatement::skipped:
             filling.skipLine();
             break;
         }
@@ -137,7 +134,7 @@ void glmReadMTL(ObjModel *model, const char *name)
     // Materials counted but never reached keep their defaults and get a name.
     for (GLuint i = 0; i < count; ++i)
         if (!materials[i].name)
-            materials[i].name = glmDuplicate("", "glmReadMTL");
+            materials[i].name = glmDuplicate("", libraryReaderName);
 }
 
 // ---- names -----------------------------------------------------------------
@@ -224,39 +221,36 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
     ObjGroup *group = model->grouplist; // "default"
     TextView token;
     while (scanner.token(token)) {
-        switch (token.at(0)) {
-        case 'v':
-            switch (token.at(1)) {
-            case '\0':
-                ++counts.vertices;
-                break;
-            case 'n':
-                ++counts.normals;
-                break;
-            case 't':
-                ++counts.uvs;
-                break;
-            default:
-                unknownToken(token);
-            }
+        switch (glmkeyword::objStatement(token)) {
+        case ObjStatement::vertex:
+            ++counts.vertices;
             scanner.skipLine();
             break;
-        case 'f': {
+        case ObjStatement::normal:
+            ++counts.normals;
+            scanner.skipLine();
+            break;
+        case ObjStatement::uv:
+            ++counts.uvs;
+            scanner.skipLine();
+            break;
+        case ObjStatement::unknownVertex:
+            unknownToken(token);
+        case ObjStatement::face: {
             GLuint corners = 0;
-            readFace(scanner, model->path,
-                     [&](const Corner &, int, auto, const FaceSite &) { ++corners; });
+            readFace(scanner, [&](const Corner &, int, auto, const FaceSite &) { ++corners; });
             const GLuint triangles = corners - 2;
             counts.triangles += triangles;
             group->facecount += triangles;
             break;
         }
-        case 'g': {
+        case ObjStatement::group: {
             char name[glmscan::nameBufferSize];
             glmscan::groupName(scanner.lineChunk(), name);
             group = names.appendGroup(model, name);
             break;
         }
-        case 'm': {
+        case ObjStatement::library: {
             char name[glmscan::nameBufferSize];
             glmscan::firstWord(scanner.lineChunk(), name);
             std::free(model->materiallib);
@@ -265,7 +259,8 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
             names.indexMaterials(model);
             break;
         }
-        default:
+        case ObjStatement::material: // resolved by the filling pass
+        case ObjStatement::skipped:
             scanner.skipLine();
             break;
         }
@@ -278,9 +273,9 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
 [[noreturn, gnu::noinline, gnu::cold]] void failIndex(long long k, const char *kind,
                                                       const FaceSite &site)
 {
-    std::fprintf(stderr, "glmReadOBJ(): %s index %lld out of range in \"%s\" line %u.\n", kind, k,
-                 site.path, site.line());
-    std::exit(1);
+    char problem[96];
+    std::snprintf(problem, sizeof problem, "%s index %lld out of range", kind, k);
+    site.fail(problem);
 }
 
 inline GLuint resolveIndex(long long k, GLuint readSoFar, GLuint count, const char *kind,
@@ -322,62 +317,52 @@ void glmFillPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
 
     TextView token;
     while (scanner.token(token)) {
-        switch (token.at(0)) {
-        case 'v':
-            switch (token.at(1)) {
-            case '\0':
-                scanner.readFloats(
-                    vertices < vertexCapacity ? &model->vertices[3 * ++vertices] : scratch, 3);
-                break;
-            case 'n':
-                scanner.readFloats(
-                    normals < normalCapacity ? &model->normals[3 * ++normals] : scratch, 3);
-                break;
-            case 't':
-                scanner.readFloats(uvs < uvCapacity ? &model->uvcoords[2 * ++uvs] : scratch, 2);
-                break;
-            default:
-                scanner.skipLine();
-                break;
-            }
+        switch (glmkeyword::objStatement(token)) {
+        case ObjStatement::vertex:
+            scanner.readFloats(
+                vertices < vertexCapacity ? &model->vertices[3 * ++vertices] : scratch, 3);
             break;
-        case 'f': {
+        case ObjStatement::normal:
+            scanner.readFloats(normals < normalCapacity ? &model->normals[3 * ++normals] : scratch,
+                               3);
+            break;
+        case ObjStatement::uv:
+            scanner.readFloats(uvs < uvCapacity ? &model->uvcoords[2 * ++uvs] : scratch, 2);
+            break;
+        case ObjStatement::face: {
             ResolvedCorner first;
             ResolvedCorner previous;
-            readFace(scanner, model->path,
-                     [&](const Corner &c, int number, auto form, const FaceSite &site) {
-                         constexpr FaceForm kind = decltype(form)::value;
-                         ResolvedCorner r;
-                         r.vertex =
-                             resolveIndex(c.vertex, vertices, vertexCapacity, "vertex", site);
-                         if constexpr (glmface::carriesUv<kind>())
-                             r.uv = resolveIndex(c.uv, uvs, uvCapacity, "texture coordinate", site);
-                         if constexpr (glmface::carriesNormal<kind>())
-                             r.normal =
-                                 resolveIndex(c.normal, normals, normalCapacity, "normal", site);
-                         if (number == 0) {
-                             first = r;
-                         } else if (number >= 2 && triangles < triangleCapacity &&
-                                    group->facecount < capacity) {
-                             // Fan around the first corner.
-                             ObjTriangle &t = model->faces[triangles];
-                             t.vertexindex[0] = first.vertex;
-                             t.vertexindex[1] = previous.vertex;
-                             t.vertexindex[2] = r.vertex;
-                             t.normalindex[0] = first.normal;
-                             t.normalindex[1] = previous.normal;
-                             t.normalindex[2] = r.normal;
-                             t.uvindex[0] = first.uv;
-                             t.uvindex[1] = previous.uv;
-                             t.uvindex[2] = r.uv;
-                             t.facetindex = 0;
-                             group->faceindices[group->facecount++] = triangles++;
-                         }
-                         previous = r;
-                     });
+            readFace(scanner, [&](const Corner &c, int number, auto form, const FaceSite &site) {
+                constexpr FaceForm kind = decltype(form)::value;
+                ResolvedCorner r;
+                r.vertex = resolveIndex(c.vertex, vertices, vertexCapacity, "vertex", site);
+                if constexpr (glmface::carriesUv<kind>())
+                    r.uv = resolveIndex(c.uv, uvs, uvCapacity, "texture coordinate", site);
+                if constexpr (glmface::carriesNormal<kind>())
+                    r.normal = resolveIndex(c.normal, normals, normalCapacity, "normal", site);
+                if (number == 0) {
+                    first = r;
+                } else if (number >= 2 && triangles < triangleCapacity &&
+                           group->facecount < capacity) {
+                    // Fan around the first corner.
+                    ObjTriangle &t = model->faces[triangles];
+                    t.vertexindex[0] = first.vertex;
+                    t.vertexindex[1] = previous.vertex;
+                    t.vertexindex[2] = r.vertex;
+                    t.normalindex[0] = first.normal;
+                    t.normalindex[1] = previous.normal;
+                    t.normalindex[2] = r.normal;
+                    t.uvindex[0] = first.uv;
+                    t.uvindex[1] = previous.uv;
+                    t.uvindex[2] = r.uv;
+                    t.facetindex = 0;
+                    group->faceindices[group->facecount++] = triangles++;
+                }
+                previous = r;
+            });
             break;
         }
-        case 'g': {
+        case ObjStatement::group: {
             char name[glmscan::nameBufferSize];
             glmscan::groupName(scanner.lineChunk(), name);
             if (const NameIndex::Group *found = names.findGroup(name)) {
@@ -387,14 +372,16 @@ void glmFillPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
             }
             break;
         }
-        case 'u': {
+        case ObjStatement::material: {
             char name[glmscan::nameBufferSize];
             glmscan::firstWord(scanner.lineChunk(), name);
             material = names.findMaterial(name);
             group->material = material;
             break;
         }
-        default: // "m" included: the library was read by the counting pass
+        case ObjStatement::library:       // read by the counting pass
+        case ObjStatement::unknownVertex: // ends the counting pass
+        case ObjStatement::skipped:
             scanner.skipLine();
             break;
         }

@@ -69,8 +69,8 @@ TEST(ReaderExits, emptyLibraryNameNamesTheDirectory)
 TEST(ReaderExits, unknownVertexStatements)
 {
     TempDir dir;
-    expectReadExitsOnStdout(dir.write("vp.obj", "v 0 0 0\nvp 0.5 0.5\n"),
-                            "glmFirstPass(): Unknown token \"vp\".\n");
+    expectReadExitsOnStdout(dir.write("vx.obj", "v 0 0 0\nvx 0.5 0.5\n"),
+                            "glmFirstPass(): Unknown token \"vx\".\n");
     expectReadExitsOnStdout(dir.write("digit.obj", "v1 2 3\n"),
                             "glmFirstPass(): Unknown token \"v1\".\n");
     expectReadExitsOnStdout(dir.write("sign.obj", "v-1 2 3\n"),
@@ -80,6 +80,17 @@ TEST(ReaderExits, unknownVertexStatements)
     expectReadExitsOnStdout(dir.write("long.obj", longToken + "\n"),
                             "glmFirstPass(): Unknown token \"" + longToken.substr(0, 127) +
                                 "\".\n");
+}
+
+// A continued line is read whole or not at all: one that the 127 bytes a
+// line is read into cannot hold ends the program.
+TEST(ReaderExits, continuedLineBeyondTheLineLimit)
+{
+    TempDir dir;
+    const std::string path = dir.write("long.obj", "v 0 0 0\ng " + std::string(100, 'n') + " \\\n" +
+                                                       std::string(100, 'n') + "\n");
+    expectReadExits(path, "glmReadOBJ(): continued line longer than 127 bytes in \"" + path +
+                              "\" line 2.\n");
 }
 
 TEST(ReaderUnsafeIndices, indexZeroExits)
@@ -133,9 +144,6 @@ TEST(ReaderUnsafeFaces, fewerThanThreeCornersExits)
     const std::string words = dir.write("words.obj", vertexLines(3) + "f x y z\n");
     expectReadExits(words, "glmReadOBJ(): face with fewer than three corners in \"" + words +
                                "\" line 4.\n");
-    const std::string slashes = dir.write("slashes.obj", vertexLines(3) + "f //1 2//1 3//1\n");
-    expectReadExits(slashes, "glmReadOBJ(): face with fewer than three corners in \"" + slashes +
-                                 "\" line 4.\n");
 }
 
 TEST(ReaderUnsafeFaces, cornerMissingANumberOfItsFormExits)
@@ -151,6 +159,23 @@ TEST(ReaderUnsafeFaces, cornerMissingANumberOfItsFormExits)
     // A "//" anywhere in the first token makes it the vertex//normal form.
     const std::string mixed = dir.write("mixed.obj", base + "f 1/1/1//1 2//1 3//1\n");
     expectReadExits(mixed, "glmReadOBJ(): incomplete face corner in \"" + mixed + "\" line 6.\n");
+    const std::string slashes = dir.write("slashes.obj", base + "f //1 2//1 3//1\n");
+    expectReadExits(slashes,
+                    "glmReadOBJ(): incomplete face corner in \"" + slashes + "\" line 6.\n");
+    // Normals left out after their slash, on the first corner and after it.
+    const std::string open = dir.write("open.obj", base + "f 1/1/\n");
+    expectReadExits(open, "glmReadOBJ(): incomplete face corner in \"" + open + "\" line 6.\n");
+    const std::string later = dir.write("later.obj", base + "f 1/1 2/1/ 3/1\n");
+    expectReadExits(later, "glmReadOBJ(): incomplete face corner in \"" + later + "\" line 6.\n");
+}
+
+TEST(ReaderUnsafeFaces, cornerWithMoreNumbersThanItsFormExits)
+{
+    TempDir dir;
+    const std::string path =
+        dir.write("forms.obj", vertexLines(3) + "vt 0 0\nvn 0 0 1\nf 1/1 2/1/1 3/1\n");
+    expectReadExits(path,
+                    "glmReadOBJ(): face corners of different forms in \"" + path + "\" line 6.\n");
 }
 
 TEST(ReaderUnsafeFaces, firstCornerTokenIsCutAt127Bytes)
