@@ -10,7 +10,7 @@ RADAR_PACKAGES=(
     cmake make g++ ccache pkg-config
     qtbase5-dev libqt5opengl5-dev qt5-image-formats-plugins
     libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-    libgtest-dev libgmock-dev
+    libgtest-dev libgmock-dev libtinyobjloader-dev
     xvfb xauth x11-utils xdotool matchbox-window-manager imagemagick
     locales desktop-file-utils man-db dpkg-dev file
     clang libclang-rt-14-dev
