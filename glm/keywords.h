@@ -11,31 +11,37 @@
 #include "glm/textscan.h"
 
 #include <cstddef>
+#include <iterator>
 
 namespace glmkeyword {
 
 using glmscan::TextView;
 
+// The modelled statements first, in the order of their keywords.
 enum class ObjStatement {
-    vertex,        // "v"
-    normal,        // "vn"
-    uv,            // "vt"
-    face,          // "f"
-    group,         // "g"
-    library,       // "mtllib"
-    material,      // "usemtl"
+    vertex,
+    normal,
+    uv,
+    face,
+    group,
+    library,
+    material,
     unknownVertex, // another keyword beginning with "v"
     skipped,
 };
+inline constexpr const char *objKeywords[] = {"v", "vn", "vt", "f", "g", "mtllib", "usemtl"};
+static_assert(std::size(objKeywords) == std::size_t(ObjStatement::unknownVertex));
 
 enum class MtlStatement {
-    material,  // "newmtl"
-    shininess, // "Ns"
-    ambient,   // "Ka"
-    diffuse,   // "Kd"
-    specular,  // "Ks"
+    material,
+    shininess,
+    ambient,
+    diffuse,
+    specular,
     skipped,
 };
+inline constexpr const char *mtlKeywords[] = {"newmtl", "Ns", "Ka", "Kd", "Ks"};
+static_assert(std::size(mtlKeywords) == std::size_t(MtlStatement::skipped));
 
 // The statements of the formats that the library does not model and whose
 // first letters are those of a modelled one. Every other statement of the
@@ -60,6 +66,21 @@ template <std::size_t n> bool isAnyOf(const TextView &token, const char *const (
         if (is(token, keyword))
             return true;
     return false;
+}
+
+// The statement a token begins: what its letters make it, unless it is
+// none of the modelled keywords whole but one of the unmodelled ones.
+template <class Statement, std::size_t modelled, std::size_t unmodelled>
+Statement recognised(const TextView &token, Statement byLetters,
+                     const char *const (&keywords)[modelled],
+                     const char *const (&unmodelledKeywords)[unmodelled])
+{
+    if (byLetters == Statement::skipped)
+        return byLetters;
+    const auto index = static_cast<std::size_t>(byLetters);
+    if (index < modelled && is(token, keywords[index]))
+        return byLetters;
+    return isAnyOf(token, unmodelledKeywords) ? Statement::skipped : byLetters;
 }
 
 // ---- OBJ -------------------------------------------------------------------
@@ -93,34 +114,22 @@ inline ObjStatement objByLetters(const TextView &token)
     }
 }
 
-inline const char *objKeyword(ObjStatement statement)
-{
-    switch (statement) {
-    case ObjStatement::vertex:
-        return "v";
-    case ObjStatement::normal:
-        return "vn";
-    case ObjStatement::uv:
-        return "vt";
-    case ObjStatement::face:
-        return "f";
-    case ObjStatement::group:
-        return "g";
-    case ObjStatement::library:
-        return "mtllib";
-    case ObjStatement::material:
-        return "usemtl";
-    default:
-        return "";
-    }
-}
-
 inline ObjStatement objStatement(const TextView &token)
 {
-    const ObjStatement byLetters = objByLetters(token);
-    if (byLetters == ObjStatement::skipped || is(token, objKeyword(byLetters)))
-        return byLetters;
-    return isAnyOf(token, objUnmodelled) ? ObjStatement::skipped : byLetters;
+    // The statements that fill a file, whole, first.
+    const char first = token.at(0);
+    const char second = token.at(1);
+    if (first == 'v' && second == '\0')
+        return ObjStatement::vertex;
+    if (first == 'f' && second == '\0')
+        return ObjStatement::face;
+    if (first == 'v' && token.at(2) == '\0') {
+        if (second == 'n')
+            return ObjStatement::normal;
+        if (second == 't')
+            return ObjStatement::uv;
+    }
+    return recognised(token, objByLetters(token), objKeywords, objUnmodelled);
 }
 
 // ---- MTL -------------------------------------------------------------------
@@ -150,30 +159,9 @@ inline MtlStatement mtlByLetters(const TextView &token)
     }
 }
 
-inline const char *mtlKeyword(MtlStatement statement)
-{
-    switch (statement) {
-    case MtlStatement::material:
-        return "newmtl";
-    case MtlStatement::shininess:
-        return "Ns";
-    case MtlStatement::ambient:
-        return "Ka";
-    case MtlStatement::diffuse:
-        return "Kd";
-    case MtlStatement::specular:
-        return "Ks";
-    default:
-        return "";
-    }
-}
-
 inline MtlStatement mtlStatement(const TextView &token)
 {
-    const MtlStatement byLetters = mtlByLetters(token);
-    if (byLetters == MtlStatement::skipped || is(token, mtlKeyword(byLetters)))
-        return byLetters;
-    return isAnyOf(token, mtlUnmodelled) ? MtlStatement::skipped : byLetters;
+    return recognised(token, mtlByLetters(token), mtlKeywords, mtlUnmodelled);
 }
 
 } // namespace glmkeyword

@@ -75,7 +75,8 @@ constexpr std::ptrdiff_t maxExactIntDigits = 17; // below intSaturation
 // when no digit follows (a sign is still consumed); value is then unchanged.
 // With skipSpace false, leading whitespace is not skipped but ends the
 // number like any other byte: for reading inside a token in place.
-template <bool skipLeadingSpace = true> inline bool scanInt(const char *&p, long long &value)
+template <bool skipLeadingSpace = true>
+[[gnu::always_inline]] inline bool scanInt(const char *&p, long long &value)
 {
     if (skipLeadingSpace)
         p = skipSpace(p);
