@@ -116,17 +116,17 @@ inline ObjStatement objByLetters(const TextView &token)
 
 inline ObjStatement objStatement(const TextView &token)
 {
-    // The statements that fill a file, whole, first.
-    const char first = token.at(0);
-    const char second = token.at(1);
-    if (first == 'v' && second == '\0')
-        return ObjStatement::vertex;
-    if (first == 'f' && second == '\0')
-        return ObjStatement::face;
-    if (first == 'v' && token.at(2) == '\0') {
-        if (second == 'n')
+    // The statements that fill a file first: tokens of one or two bytes.
+    const char *text = token.text;
+    if (token.length == 1) {
+        if (text[0] == 'v')
+            return ObjStatement::vertex;
+        if (text[0] == 'f')
+            return ObjStatement::face;
+    } else if (token.length == 2 && text[0] == 'v') {
+        if (text[1] == 'n')
             return ObjStatement::normal;
-        if (second == 't')
+        if (text[1] == 't')
             return ObjStatement::uv;
     }
     return recognised(token, objByLetters(token), objKeywords, objUnmodelled);

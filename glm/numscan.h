@@ -8,8 +8,10 @@
 // they leave the cursor after the longest prefix of a number they consumed,
 // also when the conversion then fails (a lone "-" or "." is consumed).
 //
-// The whitespace they skip before a number includes line continuations: a
-// backslash right before a line end joins the next line, as a blank.
+// A backslash right before a line end joins the next line as a blank (a
+// line continuation). The scanners stop at one like at any byte that begins
+// no number; their callers skip it (skipBreaks) and read on, which keeps the
+// test off the common path.
 #pragma once
 
 #include "glm/platform.h"
@@ -48,12 +50,18 @@ inline int continuationAt(const char *p)
     return p[1] == '\r' && p[2] == '\n' ? 3 : 0;
 }
 
-// Whitespace and line continuations.
 inline const char *skipSpace(const char *p)
 {
+    while (isSpace(static_cast<unsigned char>(*p)))
+        ++p;
+    return p;
+}
+
+// Whitespace and line continuations.
+inline const char *skipBreaks(const char *p)
+{
     for (;;) {
-        while (isSpace(static_cast<unsigned char>(*p)))
-            ++p;
+        p = skipSpace(p);
         const int continuation = continuationAt(p);
         if (continuation == 0)
             return p;

@@ -132,7 +132,7 @@ inline const char *shortFaceProblem(const TextView &firstToken, const char *next
         return incompleteCorner;
     // The corner before goes on with a slash its form does not have: more
     // numbers than the form (another form), or a slash with none.
-    const char *p = glmscan::skipSpace(next);
+    const char *p = glmscan::skipBreaks(next);
     if (*p != '/')
         return fewerThanThreeCorners;
     while (*p == '/')
@@ -150,6 +150,10 @@ void readCorners(TextScanner &scanner, const FaceSite &site, const TextView &fir
         const char *next = scanner.cursor();
         const int converted = scanCorner<form>(scanner.cursor(), corner);
         if (converted == 0) {
+            if (scanner.skipContinuation()) {
+                --number; // read it after the continuation
+                continue;
+            }
             if (number < 3)
                 site.fail(shortFaceProblem(firstToken, next));
             return;
@@ -163,16 +167,17 @@ void readCorners(TextScanner &scanner, const FaceSite &site, const TextView &fir
 // Reads the corners of a face after its "f" token: the first corner token
 // decides the form, the others are read with the form's pattern until one
 // converts nothing. Calls onCorner(corner, number, FormTag, site) for each
-// corner. A face needs three whole corners; a corner missing a number its
-// form carries would leave an index unset, so both end the program, with a
-// message saying which.
+// corner, across line ends and continuations between corners (one inside a
+// corner ends it). A face needs three whole corners; a corner missing a
+// number its form carries would leave an index unset, so both end the
+// program, with a message saying which.
 template <class OnCorner> void readFace(TextScanner &scanner, OnCorner &&onCorner)
 {
     const FaceSite site{scanner, scanner.cursor() - 1};
 
     // Common case first: a whole token of three numbers "v/t/n" is that
     // form's corner whatever the rules below would try (it has no "//").
-    const char *start = glmscan::skipSpace(scanner.cursor());
+    const char *start = glmscan::skipBreaks(scanner.cursor());
     {
         Corner corner;
         const char *p = start;

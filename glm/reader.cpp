@@ -114,7 +114,7 @@ void glmReadMTL(ObjModel *model, const char *name)
             break;
         }
         case MtlStatement::shininess:
-            glmscan::scanFloat(filling.cursor(), filling.end(), current->shininess);
+            filling.readFloats(&current->shininess, 1);
             current->shininess = current->shininess / shininessFileScale * shininessGlScale;
             break;
         case MtlStatement::ambient:

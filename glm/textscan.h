@@ -4,7 +4,7 @@
 // (numscan.h) read from wherever the previous read stopped.
 //
 // A backslash right before a line end continues the line: tokens and
-// numbers read it as a blank, and a line chunk goes on after it.
+// numbers read it as a blank (numscan.h), and a line chunk goes on after it.
 //
 // Whitespace is the C locale's: blank, tab, newline, vertical tab, form feed
 // and carriage return. A NUL byte inside the file is an ordinary byte for
@@ -63,7 +63,7 @@ public:
     // longer run is left for the following reads. False at the end of text.
     bool token(TextView &out)
     {
-        cursor_ = skipSpace(cursor_);
+        cursor_ = skipBreaks(cursor_);
         if (cursor_ >= end_)
             return false;
         const char *start = cursor_;
@@ -106,9 +106,23 @@ public:
     // first that does not convert; the others stay as they are.
     void readFloats(float *values, int count)
     {
-        for (int i = 0; i < count; ++i)
-            if (!scanFloat(cursor_, end_, values[i]))
+        for (int i = 0; i < count; ++i) {
+            if (scanFloat(cursor_, end_, values[i]))
+                continue;
+            if (!skipContinuation())
                 return;
+            --i; // read it after the continuation
+        }
+    }
+
+    // After a read stopped at a line continuation: skips it, and what
+    // whitespace and continuations follow, and is true. False elsewhere.
+    bool skipContinuation()
+    {
+        if (continuationAt(cursor_) == 0)
+            return false;
+        cursor_ = skipBreaks(cursor_);
+        return true;
     }
 
     const char *&cursor() { return cursor_; }
