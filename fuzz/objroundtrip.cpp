@@ -39,10 +39,19 @@ Mode adjusted(const ObjModel &m, GLuint mode)
     return a;
 }
 
+// What a name line holds: a backslash before its end (or before a last
+// carriage return) would continue it onto the next line.
 std::string cut(const char *name)
 {
     std::string s = name ? name : "";
-    return s.substr(0, longestName);
+    s = s.substr(0, longestName);
+    auto continues = [&] {
+        const std::size_t n = s.size();
+        return (n > 0 && s[n - 1] == '\\') || (n > 1 && s[n - 1] == '\r' && s[n - 2] == '\\');
+    };
+    while (continues())
+        s.pop_back();
+    return s;
 }
 
 // What reading "g <name>" gives.

@@ -37,7 +37,9 @@ const double shininessToMtl = 0.0078125 * 1000.0;
 
 // A name statement's rest of line (the blank after the keyword, the name and
 // the line end) is read as one chunk; a longer name would spill over into
-// tokens of its own, so names are cut to what the chunk holds.
+// tokens of its own, so names are cut to what the chunk holds. A backslash
+// at the end (or before a last carriage return) would continue the line
+// onto the next, so it is left out.
 constexpr std::size_t longestName = glmscan::maxChunkLength - 2;
 
 std::string lineName(const char *name)
@@ -45,6 +47,9 @@ std::string lineName(const char *name)
     std::size_t length = 0;
     while (name && length < longestName && name[length] != '\0')
         ++length;
+    while (length > 0 && (name[length - 1] == '\\' ||
+                          (name[length - 1] == '\r' && length > 1 && name[length - 2] == '\\')))
+        --length;
     return std::string(name ? name : "", length);
 }
 

@@ -461,6 +461,25 @@ TEST_F(Writer, groupsNewestFirstWithDefaultLast)
     EXPECT_NE(std::string::npos, obj.find("\ng  a\nf 1 3 4\nf 1 4 5\n\n"));
 }
 
+// A backslash ending a name line would continue it onto the next line and
+// swallow the statement there, so names are written without it.
+TEST_F(Writer, namesEndingInBackslashReadBackWithout)
+{
+    ModelPtr source(smallModel());
+    std::free(source->grouplist->name);
+    source->grouplist->name = strdup("a\\\r"); // "a", a backslash, a carriage return
+    std::free(source->materiallist[1].name);
+    source->materiallist[1].name = strdup("red\\");
+    write(source.get(), "slash.obj", GLM_DRAW_MATERIAL);
+    ModelPtr back(glmReadOBJ(dir.file("slash.obj").c_str()));
+    EXPECT_EQ(3u, back->groupcount);
+    const ObjGroup *a = findGroup(back.get(), " a");
+    ASSERT_NE(nullptr, a);
+    EXPECT_EQ(1u, a->facecount);
+    ASSERT_EQ(3u, back->materialcount);
+    EXPECT_STREQ("red", back->materiallist[a->material].name);
+}
+
 TEST(WriterDeathTest, unopenableFilesEndTheProgram)
 {
     TempDir dir;
