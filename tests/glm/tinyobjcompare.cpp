@@ -176,25 +176,23 @@ PeerComparison compareWithTinyObj(const ObjModel *model, const std::string &obj,
                 compare.differ(at("index: outside the peer's arrays")());
                 continue;
             }
-            for (int axis = 0; axis < 3; ++axis)
-                compare.value(model->vertices[3 * own.vertexindex[k] + axis],
-                              attrib.vertices[3 * std::size_t(peer.vertex) + axis], at("position"));
-            if ((own.uvindex[k] != 0) != (peer.uv >= 0)) {
-                compare.differ(at("texture coordinate: on one side only")());
-            } else if (peer.uv >= 0) {
-                for (int axis = 0; axis < 2; ++axis)
-                    compare.value(model->uvcoords[2 * own.uvindex[k] + axis],
-                                  attrib.texcoords[2 * std::size_t(peer.uv) + axis],
-                                  at("texture coordinate"));
-            }
-            if ((own.normalindex[k] != 0) != (peer.normal >= 0)) {
-                compare.differ(at("normal: on one side only")());
-            } else if (peer.normal >= 0) {
-                for (int axis = 0; axis < 3; ++axis)
-                    compare.value(model->normals[3 * own.normalindex[k] + axis],
-                                  attrib.normals[3 * std::size_t(peer.normal) + axis],
-                                  at("normal"));
-            }
+            // One corner's point in an array of each reader; the own index
+            // is 0 and the peer's negative where the face form carries none.
+            const auto point = [&](const GLfloat *ownArray, GLuint ownIndex,
+                                   const std::vector<tinyobj::real_t> &peerArray, int peerIndex,
+                                   int width, const char *what) {
+                if ((ownIndex != 0) != (peerIndex >= 0)) {
+                    compare.differ(at(what)() + ": on one side only");
+                    return;
+                }
+                for (int axis = 0; peerIndex >= 0 && axis < width; ++axis)
+                    compare.value(ownArray[width * ownIndex + axis],
+                                  peerArray[width * std::size_t(peerIndex) + axis], at(what));
+            };
+            point(model->vertices, own.vertexindex[k], attrib.vertices, peer.vertex, 3, "position");
+            point(model->uvcoords, own.uvindex[k], attrib.texcoords, peer.uv, 2,
+                  "texture coordinate");
+            point(model->normals, own.normalindex[k], attrib.normals, peer.normal, 3, "normal");
             const char *ownMaterial = ownMaterialName(model, materialOf[t]);
             const char *peerMaterial = peer.material >= 0
                                            ? materials[std::size_t(peer.material)].name.c_str()
