@@ -17,10 +17,20 @@ std::vector<GLuint> textureNames(const SceneTextures &t)
 void ViewTest::SetUp()
 {
     ASSERT_TRUE(dir.isValid());
+    writeDataFiles();
+    enter(dir.path());
+}
+
+void ViewTest::enter(const QString &path)
+{
     ASSERT_EQ(lightsInUseCount, 0);
     previousDir = QDir::currentPath();
-    writeDataFiles();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ASSERT_TRUE(QDir::setCurrent(path));
+}
+
+void DemoViewTest::SetUp()
+{
+    enter(QString::fromLocal8Bit(RADAR_RUN_DIR_PATH));
 }
 
 void ViewTest::TearDown()
@@ -71,10 +81,10 @@ void ViewTest::setTargets(const std::vector<Target> &targets)
     state.targetCount = int(targets.size());
 }
 
-bool ViewTest::showView()
+bool ViewTest::showView(QSize size)
 {
     view.reset(new TestView(&state));
-    view->setFixedSize(viewWidth, viewHeight);
+    view->setFixedSize(size);
     view->show();
     if (!waitUntilMapped(*view))
         return false;

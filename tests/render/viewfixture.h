@@ -43,12 +43,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Makes `path` the working directory until the test ends.
+    void enter(const QString &path);
     // Writes the six textures and the three models.
     void writeDataFiles();
     void setTargets(const std::vector<Target> &targets);
-    // Creates, shows and draws the view once; false when it never mapped or
-    // was not set up.
-    bool showView();
+    // Creates, shows and draws the view once at `size`; false when it never
+    // mapped or was not set up.
+    bool showView(QSize size = QSize(viewWidth, viewHeight));
     // Draws one frame with the view's context current and reads it back.
     QImage frame();
     const SceneResources &scene() const { return *view->scene(); }
@@ -57,4 +59,15 @@ protected:
     QString previousDir;
     RadarState state;
     std::unique_ptr<TestView> view;
+};
+
+// The scene as the demo shows it: the build's run directory, with the
+// generated models and textures, on a screen of the size the client fills.
+class DemoViewTest : public ViewTest
+{
+protected:
+    static constexpr int demoWidth = 1280;
+    static constexpr int demoHeight = 720;
+
+    void SetUp() override;
 };
