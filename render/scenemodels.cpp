@@ -51,7 +51,12 @@ SceneModels::~SceneModels()
 
 void SceneModels::draw(GLuint radarTexture, GLuint tableTexture, GLuint displayTexture) const
 {
+    // Faces turned away from the camera lie behind the models' front faces:
+    // not shading them spares the table's underside and far sides, over a
+    // screen of fragments.
+    glEnable(GL_CULL_FACE);
     drawModel(tableModel, layout::tableModel.placement, tableTexture);
     drawModel(radarModel, layout::radarModel.placement, radarTexture);
     drawModel(displayModel, layout::displayModel.placement, displayTexture);
+    glDisable(GL_CULL_FACE);
 }

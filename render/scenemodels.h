@@ -23,8 +23,10 @@ public:
     SceneModels &operator=(const SceneModels &) = delete;
 
     // Draws the table, the radar and the display, each placed and bound to
-    // its texture. Leaves the current colour at (1, 1, 1, 0.7); blending must
-    // be off, so the models show opaque.
+    // its texture, with back faces culled: each model winds its faces
+    // counter-clockwise seen from outside and is closed wherever the camera
+    // sees it. Leaves the current colour at (1, 1, 1, 0.7) and culling off;
+    // blending must be off, so the models show opaque.
     void draw(GLuint radarTexture, GLuint tableTexture, GLuint displayTexture) const;
 
     // Owned by this object: never freed by the caller.

@@ -78,12 +78,17 @@ TEST(Generator, meshFilesReadBackWithGroupsMaterialsAndOutwardNormals)
     glmExtent(m, size);
     EXPECT_FLOAT_EQ(size[0], 1.0f);
     EXPECT_FLOAT_EQ(size[1], 0.25f);
-    // Every normal points away from the centre and the lid's texture
-    // coordinates lie in its region, v growing upwards.
+    // Every normal points away from the centre, and every face winds
+    // counter-clockwise seen from outside, as the view's back-face culling
+    // needs: the normal its winding gives agrees with the written one. The
+    // lid's texture coordinates lie in its region, v growing upwards.
+    glmFaceNormals(m);
     for (GLuint t = 0; t < m->facecount; ++t) {
         const GLfloat *n = &m->normals[3 * m->faces[t].normalindex[0]];
         const GLfloat *v = &m->vertices[3 * m->faces[t].vertexindex[0]];
+        const GLfloat *wound = &m->facetnorms[3 * m->faces[t].facetindex];
         EXPECT_GT(n[0] * v[0] + n[1] * v[1] + n[2] * v[2], 0.0f) << "triangle " << t;
+        EXPECT_GT(n[0] * wound[0] + n[1] * wound[1] + n[2] * wound[2], 0.0f) << "triangle " << t;
     }
     for (GLuint i = 0; i < lid->facecount; ++i)
         for (GLuint uv : m->faces[lid->faceindices[i]].uvindex) {
