@@ -20,7 +20,7 @@ struct ModelAsset
     layout::SceneModel model;    // file names and placement, as the client uses them
     Mesh mesh;                   // in scene coordinates, as the client will show it
     QVector<Material> materials; // every material the mesh's groups use
-    QImage texture;
+    QImage texture;              // painted at model.textureSize times a power of two
 };
 
 inline Vec3 toVec3(const layout::Point &p)
@@ -32,6 +32,7 @@ ModelAsset makeTable();
 ModelAsset makeRadar();
 ModelAsset makeDisplay();
 
+// Painted at the layout's texture sizes times a power of two.
 QImage makeDiscTexture();   // rings and bearings on transparency
 QImage makeSweepTexture();  // green beam with a trail fading out
 QImage makeMarkerTexture(); // a person symbol with alpha

@@ -24,7 +24,9 @@ constexpr double topY = 1.9, bottomY = 2 * placement.offset.y - topY;
 constexpr double topFrontZ = 2.3;      // where the sloping screen face begins
 constexpr double screenBottomY = 1.48; // where it meets the front lip
 
-const QSize textureSize(2048, 1024);
+// Painted at this size, which the regions below are in; the run directory
+// stores the painting reduced to the layout's texture size.
+const QSize paintSize(2048, 1024);
 const QRect screenFace(0, 0, 2048, 256), topFace(0, 256, 2048, 64);
 const QRect lipFace(0, 320, 2048, 128), backFace(0, 448, 2048, 128);
 const QRect bottomFace(0, 576, 2048, 64);
@@ -156,7 +158,7 @@ void paintTopFace(QPainter &p)
 
 QImage paintTexture()
 {
-    QImage image(textureSize, QImage::Format_RGB32);
+    QImage image(paintSize, QImage::Format_RGB32);
     image.fill(QColor(60, 60, 60));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -172,7 +174,7 @@ QImage paintTexture()
 
 Mesh buildMesh()
 {
-    Mesh mesh(textureSize);
+    Mesh mesh(paintSize);
     mesh.beginGroup("housing", "housing");
     // Sides in section order: back, top, (screen), front lip, bottom.
     addPrismX(mesh, section(), x0, x1, {backFace, topFace, QRect(), lipFace, bottomFace}, leftCap,

@@ -15,6 +15,8 @@
 
 namespace {
 
+// Painted at these sides, which the details below are in; the run directory
+// stores the paintings reduced to the layout's texture sizes.
 constexpr int discPixels = 1024;
 constexpr int markerPixels = 256;
 // Radius of the scope's outer ring, as a fraction of the disc's side; the

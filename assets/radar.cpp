@@ -27,7 +27,9 @@ constexpr double flangeRadius = 0.2, flangeY0 = layout::tableTopY, flangeY1 = 1.
 constexpr double unitHalfWidth = 0.16, unitHalfDepth = 0.13, unitTopY = 2.21;
 constexpr int mastSegments = 16, flangeSegments = 24;
 
-const QSize textureSize(512, 512);
+// Painted at this size, which the regions below are in; the run directory
+// stores the painting reduced to the layout's texture size.
+const QSize paintSize(512, 512);
 const QRect antennaFront(0, 0, 512, 64), antennaBack(0, 64, 512, 32);
 const QRect antennaTop(0, 96, 512, 16), antennaBottom(0, 112, 512, 16);
 const QRect antennaLeft(0, 128, 32, 64), antennaRight(32, 128, 32, 64);
@@ -85,7 +87,7 @@ void paintFlangeTop(QPainter &p)
 
 QImage paintTexture()
 {
-    QImage image(textureSize, QImage::Format_RGB32);
+    QImage image(paintSize, QImage::Format_RGB32);
     image.fill(QColor(90, 90, 90));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -111,7 +113,7 @@ QImage paintTexture()
 
 Mesh buildMesh()
 {
-    Mesh mesh(textureSize);
+    Mesh mesh(paintSize);
     mesh.beginGroup("stand", "stand");
     addBox(mesh, {axisX - standHalfWidth, standY0, axisZ - standHalfDepth},
            {axisX + standHalfWidth, standY1, axisZ + standHalfDepth},

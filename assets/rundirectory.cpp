@@ -1,5 +1,7 @@
 #include "assets/rundirectory.h"
 
+#include "render/miplevels.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,8 +35,35 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
     return false;
 }
 
-bool writeImage(const QString &path, const QImage &image, QString *error)
+// The painting halved, as GL builds mip levels, down to the stored size:
+// the file holds the level of the painting that the view samples finest.
+// Null when halving does not reach that size.
+QImage reduced(const QImage &painting, layout::TextureSize size)
 {
+    QImage image = painting.convertToFormat(painting.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                       : QImage::Format_RGB32);
+    while (image.width() > size.width && image.height() > size.height) {
+        QImage half(halvedSide(image.width()), halvedSide(image.height()), image.format());
+        halveTexels(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
+                    half.bits(), half.bytesPerLine());
+        image = half;
+    }
+    return image.size() == QSize(size.width, size.height) ? image : QImage();
+}
+
+bool writeTexture(const QString &path, const QImage &painting, layout::TextureSize size,
+                  QString *error)
+{
+    const QImage image = reduced(painting, size);
+    if (image.isNull()) {
+        *error = QString("%1: painted at %2 x %3, which does not halve to %4 x %5")
+                     .arg(path)
+                     .arg(painting.width())
+                     .arg(painting.height())
+                     .arg(size.width)
+                     .arg(size.height);
+        return false;
+    }
     if (!makeFolderOf(path, error))
         return false;
     if (image.save(path, "PNG"))
@@ -58,7 +87,7 @@ bool writeModel(const QDir &root, const ModelAsset &a, QString *error)
     return writeFile(obj.filePath(), a.mesh.objText(title, mtl, toVec3(at.offset), at.scale),
                      error) &&
            writeFile(obj.dir().filePath(mtl), mtlText(title, a.materials), error) &&
-           writeImage(root.filePath(a.model.textureFile), a.texture, error);
+           writeTexture(root.filePath(a.model.textureFile), a.texture, a.model.textureSize, error);
 }
 
 } // namespace
@@ -85,9 +114,12 @@ bool writeRunDirectory(const QString &dir, QString *error)
     for (const ModelAsset &a : {makeTable(), makeRadar(), makeDisplay()})
         if (!writeModel(root, a, error))
             return false;
-    return writeImage(root.filePath(layout::discTextureFile), makeDiscTexture(), error) &&
-           writeImage(root.filePath(layout::sweepTextureFile), makeSweepTexture(), error) &&
-           writeImage(root.filePath(layout::markerTextureFile), makeMarkerTexture(), error) &&
+    return writeTexture(root.filePath(layout::discTextureFile), makeDiscTexture(),
+                        layout::discTextureSize, error) &&
+           writeTexture(root.filePath(layout::sweepTextureFile), makeSweepTexture(),
+                        layout::sweepTextureSize, error) &&
+           writeTexture(root.filePath(layout::markerTextureFile), makeMarkerTexture(),
+                        layout::markerTextureSize, error) &&
            writeFile(root.filePath("clientSettings.xml"), defaultClientSettings(defaultServerPort),
                      error);
 }

@@ -33,7 +33,9 @@ constexpr double plinthHeight = 0.18;
 constexpr double scopeGlassRadius = 2.3;
 constexpr double scopeBezelRadius = 2.5;
 
-const QSize textureSize(2048, 2048);
+// Painted at this size, which the regions below are in; the run directory
+// stores the painting reduced to the layout's texture size.
+const QSize paintSize(2048, 2048);
 const QRect topRegion(0, 0, 2048, 1024);
 const QRect slabFront(0, 1024, 2048, 32), slabBack(0, 1056, 2048, 32);
 const QRect slabLeft(0, 1088, 1024, 32), slabRight(1024, 1088, 1024, 32);
@@ -174,7 +176,7 @@ void paintCabinetFace(QPainter &p, const QRect &r, Vec3 normal, int doors)
 
 QImage paintTexture()
 {
-    QImage image(textureSize, QImage::Format_RGB32);
+    QImage image(paintSize, QImage::Format_RGB32);
     image.fill(QColor(40, 40, 40));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -197,7 +199,7 @@ QImage paintTexture()
 
 Mesh buildMesh()
 {
-    Mesh mesh(textureSize);
+    Mesh mesh(paintSize);
     const double slabBottomY = topY - slabThickness;
     mesh.beginGroup("tabletop", "tabletop");
     addBox(mesh, {minX, slabBottomY, farZ}, {maxX, topY, nearZ}, {topRegion, {}, {}, {}, {}, {}});

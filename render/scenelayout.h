@@ -31,19 +31,29 @@ struct Placement
     double scale;
 };
 
+// Texture sizes in texels, powers of two. Each texture is stored at the
+// size of the finest mip level the view samples anywhere on its surface on
+// a 1280 x 720 screen from this camera, so no texel is decoded or uploaded
+// that the picture does not use; a larger screen would want larger sizes.
+struct TextureSize
+{
+    int width, height;
+};
+
 struct SceneModel
 {
     const char *modelFile;   // OBJ, with its material library beside it
     const char *textureFile; // the one texture the model is drawn with
+    TextureSize textureSize;
     Placement placement;
 };
 
 inline constexpr SceneModel radarModel{
-    "mdl/radar2.obj", "textures/radarr2t2.png", {{0.0, 1.1, 0.0}, 3.0}};
+    "mdl/radar2.obj", "textures/radarr2t2.png", {256, 256}, {{0.0, 1.1, 0.0}, 3.0}};
 inline constexpr SceneModel tableModel{
-    "mdl/radartisch.obj", "textures/radartischr2t.png", {{0.0, 0.8, -0.32}, 11.0}};
+    "mdl/radartisch.obj", "textures/radartischr2t.png", {2048, 2048}, {{0.0, 0.8, -0.32}, 11.0}};
 inline constexpr SceneModel displayModel{
-    "mdl/radardisplay.obj", "textures/radardisplay.png", {{0.01, 1.388, 2.505}, 3.01}};
+    "mdl/radardisplay.obj", "textures/radardisplay.png", {1024, 512}, {{0.01, 1.388, 2.505}, 3.01}};
 
 // Vertex normals are smoothed across edges up to this angle.
 inline constexpr double creaseAngleDeg = 90.0;
@@ -66,6 +76,9 @@ inline constexpr double markerSide = 0.3;
 inline constexpr const char *discTextureFile = "textures/radarscheibe.png";
 inline constexpr const char *sweepTextureFile = "textures/radgreen.png";
 inline constexpr const char *markerTextureFile = "textures/person.png";
+inline constexpr TextureSize discTextureSize{512, 512};
+inline constexpr TextureSize sweepTextureSize{512, 512};
+inline constexpr TextureSize markerTextureSize{32, 32};
 
 // Target coordinates: the unit square maps onto a square of side targetSpan
 // centred on the disc centre at marker height, x along world X and y along

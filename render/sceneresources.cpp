@@ -4,10 +4,10 @@
 #include "render/light.h"
 #include "render/scenelayout.h"
 #include "render/scenemodels.h"
+#include "render/scenetexture.h"
 #include "render/shapes.h"
 
 #include <QGLWidget>
-#include <QPixmap>
 
 namespace {
 
@@ -24,13 +24,6 @@ constexpr GLfloat quarterTurn = 90.0f;
 constexpr GLfloat halfTurn = 180.0f;
 constexpr GLfloat discScale = GLfloat(layout::discSide);
 
-GLuint loadTexture(QGLWidget &view, const char *fileName)
-{
-    // A file that does not load gives an empty pixmap; set-up goes on with
-    // whatever name bindTexture returns for it.
-    return view.bindTexture(QPixmap(QString::fromLatin1(fileName)), GL_TEXTURE_2D, GL_RGBA);
-}
-
 } // namespace
 
 void layDiscSquare()
@@ -44,12 +37,12 @@ SceneResources::SceneResources(QGLWidget &view)
     : view(view),
       pointLight(new PointLight(lightAmbient, lightDiffuse, lightSpecular, lightPosition))
 {
-    names.radar = loadTexture(view, layout::radarModel.textureFile);
-    names.table = loadTexture(view, layout::tableModel.textureFile);
-    names.disc = loadTexture(view, layout::discTextureFile);
-    names.sweep = loadTexture(view, layout::sweepTextureFile);
-    names.display = loadTexture(view, layout::displayModel.textureFile);
-    names.marker = loadTexture(view, layout::markerTextureFile);
+    names.radar = loadSceneTexture(layout::radarModel.textureFile);
+    names.table = loadSceneTexture(layout::tableModel.textureFile);
+    names.disc = loadSceneTexture(layout::discTextureFile);
+    names.sweep = loadSceneTexture(layout::sweepTextureFile);
+    names.display = loadSceneTexture(layout::displayModel.textureFile);
+    names.marker = loadSceneTexture(layout::markerTextureFile);
 
     // No push or pop: the caller wraps each marker in its own.
     marker.reset(new DisplayList);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -41,14 +42,20 @@ int alphaAt(const QImage &image, double bearingDeg, double radiusFraction)
     return qAlpha(image.pixel(x, y));
 }
 
-TEST(Textures, allSixLoadWithPowerOfTwoSides)
+TEST(Textures, allSixLoadAtTheLayoutsPowerOfTwoSizes)
 {
-    for (const QString &file : stagedFiles()) {
-        if (!file.endsWith(".png"))
-            continue;
-        const QImage image = load(qPrintable(file));
-        EXPECT_TRUE(powerOfTwo(image.width())) << qPrintable(file);
-        EXPECT_TRUE(powerOfTwo(image.height())) << qPrintable(file);
+    const std::pair<const char *, layout::TextureSize> textures[] = {
+        {layout::radarModel.textureFile, layout::radarModel.textureSize},
+        {layout::tableModel.textureFile, layout::tableModel.textureSize},
+        {layout::discTextureFile, layout::discTextureSize},
+        {layout::sweepTextureFile, layout::sweepTextureSize},
+        {layout::displayModel.textureFile, layout::displayModel.textureSize},
+        {layout::markerTextureFile, layout::markerTextureSize}};
+    for (const auto &[file, size] : textures) {
+        const QImage image = load(file);
+        EXPECT_EQ(image.size(), QSize(size.width, size.height)) << file;
+        EXPECT_TRUE(powerOfTwo(image.width())) << file;
+        EXPECT_TRUE(powerOfTwo(image.height())) << file;
     }
 }
 
@@ -123,7 +130,7 @@ TEST(Textures, markerIsASolidFigureOnTransparency)
         EXPECT_GT(qGray(p), 180);
     }
     // Between head and shoulders: the dark outline, not the figure.
-    EXPECT_LT(qGray(marker.pixel(w / 2, w / 2 + 8)), 120);
+    EXPECT_LT(qGray(marker.pixel(w / 2, w / 2 + w / 32)), 120);
     const double seeThrough = shareOfPixels(marker, [](QRgb p) { return qAlpha(p) < 160; });
     EXPECT_GT(seeThrough, 0.2);
     EXPECT_LT(seeThrough, 0.8);

@@ -129,9 +129,10 @@ QString missingFromPicture(const QImage &shot)
           Point3{radar.x, 1.75, radar.z + 0.07}})
         if (!isGrey(shot.pixel(project(p).toPoint()), 70))
             missing << QString("radar at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
-    // The display's housing top, left and right of its middle.
+    // The display's housing top, left and right of its middle, between its
+    // dark vents and its front edge.
     const double display = layout::displayModel.placement.offset.x;
-    for (Point3 p : {Point3{display - 2.0, 1.9, 2.23}, Point3{display + 2.0, 1.9, 2.23}})
+    for (Point3 p : {Point3{display - 2.0, 1.9, 2.275}, Point3{display + 2.0, 1.9, 2.275}})
         if (!isGrey(shot.pixel(project(p).toPoint()), 60))
             missing << QString("display at (%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z);
     // Beyond the table's far edge: the black background.
