@@ -1,6 +1,7 @@
 #include "assets/mesh.h"
 
 #include <QHash>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +9,6 @@
 namespace {
 
 constexpr int decimals = 6;
-// Texels are pulled this far in from a region's edge so that filtering does
-// not pick up the neighbouring region.
-constexpr double texelInset = 1.0;
 
 QByteArray num(double v)
 {
@@ -96,6 +94,19 @@ void Mesh::quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d, const QRect &texels, Vec3 inside
 {
     const QRectF r = QRectF(texels).adjusted(texelInset, texelInset, -texelInset, -texelInset);
     polygon({a, b, c, d}, {r.bottomLeft(), r.bottomRight(), r.topRight(), r.topLeft()}, inside);
+}
+
+void Mesh::moveTexels(QSize size, const std::function<QTransform(const QRectF &)> &placement)
+{
+    for (Face &face : faces) {
+        QPolygonF texels;
+        for (const Corner &c : face.corners)
+            texels << c.texel;
+        const QTransform t = placement(texels.boundingRect());
+        for (Corner &c : face.corners)
+            c.texel = t.map(c.texel);
+    }
+    textureSize = size;
 }
 
 Bounds Mesh::bounds() const

@@ -10,7 +10,14 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 #include <QVector>
+
+#include <functional>
+
+// Texels are pulled this far in from a region's edge so that filtering does
+// not pick up the neighbouring region.
+inline constexpr double texelInset = 1.0;
 
 struct Vec3
 {
@@ -64,6 +71,11 @@ public:
     // A quad whose corners a, b, c, d run bottom-left, bottom-right,
     // top-right, top-left as the texture region `texels` should appear on it.
     void quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d, const QRect &texels, Vec3 inside);
+
+    // For a texture stored as parts of the painting at other places and
+    // scales: moves every face's texels by the transform `placement` gives
+    // for the bounds of that face's texels, into a texture of `size`.
+    void moveTexels(QSize size, const std::function<QTransform(const QRectF &)> &placement);
 
     Bounds bounds() const; // of all corners; empty mesh: zero bounds
     int faceCount() const { return faces.size(); }

@@ -1,6 +1,6 @@
 #include "assets/rundirectory.h"
 
-#include "render/miplevels.h"
+#include "assets/halving.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,14 +40,9 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
 // Null when halving does not reach that size.
 QImage reduced(const QImage &painting, layout::TextureSize size)
 {
-    QImage image = painting.convertToFormat(painting.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                       : QImage::Format_RGB32);
-    while (image.width() > size.width && image.height() > size.height) {
-        QImage half(halvedSide(image.width()), halvedSide(image.height()), image.format());
-        halveTexels(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
-                    half.bits(), half.bytesPerLine());
-        image = half;
-    }
+    QImage image = painting;
+    while (image.width() > size.width && image.height() > size.height)
+        image = halved(image);
     return image.size() == QSize(size.width, size.height) ? image : QImage();
 }
 

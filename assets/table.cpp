@@ -1,6 +1,7 @@
 // The radar table: a wide console with a top slab, a cabinet and a plinth.
 // Its top carries the round scope under the client's disc and sweep.
 #include "assets/assets.h"
+#include "assets/halving.h"
 #include "assets/pixelfont.h"
 #include "assets/shading.h"
 #include "assets/shapes.h"
@@ -10,7 +11,9 @@
 #include <QRadialGradient>
 #include <QtMath>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -33,8 +36,7 @@ constexpr double plinthHeight = 0.18;
 constexpr double scopeGlassRadius = 2.3;
 constexpr double scopeBezelRadius = 2.5;
 
-// Painted at this size, which the regions below are in; the run directory
-// stores the painting reduced to the layout's texture size.
+// Painted at this size, which the regions below are in.
 const QSize paintSize(2048, 2048);
 const QRect topRegion(0, 0, 2048, 1024);
 const QRect slabFront(0, 1024, 2048, 32), slabBack(0, 1056, 2048, 32);
@@ -45,6 +47,32 @@ const QRect cabinetLeft(0, 1696, 1024, 192), cabinetRight(1024, 1696, 1024, 192)
 const QRect plinthFront(0, 1888, 2048, 64), plinthBack(0, 1952, 2048, 32);
 const QRect plinthLeft(0, 1984, 1024, 32), plinthRight(1024, 1984, 1024, 32);
 
+// The texture is stored at the layout's size in three parts of the painting,
+// each at the size the camera sees it: the near half of the top at full
+// size, the far half halved, the sides (of which only the slab's front
+// shows) quartered. The top is two faces, split at the painting's row
+// `seamRow`. Each part keeps the rows of the painting beyond its edges
+// (wrapping round, as GL repeats a texture) that the coarsest level the view
+// samples there reaches into, and lies at a place that keeps the rows of
+// those levels where they were: so every level the view samples holds what
+// a level of the whole painting would.
+struct Part
+{
+    int top, rows; // painting rows, wrapping round
+    int halvings;
+    QPoint at; // in the stored texture
+};
+constexpr int seamRow = topRegion.top() + topRegion.height() / 2;
+constexpr int borderRows = 16; // painting rows; a multiple of the coarsest level sampled
+constexpr Part nearPart{seamRow - borderRows, topRegion.bottom() + 1 - (seamRow - borderRows), 0,
+                        QPoint(0, 0)};
+constexpr Part farPart{topRegion.top() - borderRows, seamRow + 2 * borderRows, 1,
+                       QPoint(0, nearPart.rows)};
+constexpr Part sidesPart{slabFront.top() - borderRows,
+                         paintSize.height() - (slabFront.top() - borderRows), 2,
+                         QPoint(1024, nearPart.rows)};
+
+const QColor background(40, 40, 40);
 const QColor surface(58, 68, 80);
 const QColor edgeMetal(176, 182, 190);
 const QColor cabinet(66, 76, 90);
@@ -177,7 +205,7 @@ void paintCabinetFace(QPainter &p, const QRect &r, Vec3 normal, int doors)
 QImage paintTexture()
 {
     QImage image(paintSize, QImage::Format_RGB32);
-    image.fill(QColor(40, 40, 40));
+    image.fill(background);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     paintTop(p);
@@ -197,12 +225,61 @@ QImage paintTexture()
     return image;
 }
 
+// Copies the part's rows of the painting, reduced, into `stored`; both RGB32.
+void place(QImage &stored, const QImage &painting, const Part &part)
+{
+    QImage rows(painting.width(), part.rows, painting.format());
+    for (int y = 0; y < part.rows; ++y) {
+        const int from = (part.top + y + painting.height()) % painting.height();
+        std::copy_n(painting.constScanLine(from), painting.bytesPerLine(), rows.scanLine(y));
+    }
+    for (int i = 0; i < part.halvings; ++i)
+        rows = halved(rows);
+    for (int y = 0; y < rows.height(); ++y)
+        std::copy_n(rows.constScanLine(y), rows.bytesPerLine(),
+                    stored.scanLine(part.at.y() + y) + part.at.x() * sizeof(QRgb));
+}
+
+QImage storedTexture(const QImage &painting)
+{
+    QImage stored(layout::tableModel.textureSize.width, layout::tableModel.textureSize.height,
+                  QImage::Format_RGB32);
+    stored.fill(background);
+    for (const Part &part : {nearPart, farPart, sidesPart})
+        place(stored, painting, part);
+    return stored;
+}
+
+// Where a face's texels of the painting lie in the stored texture.
+QTransform storedPlace(const QRectF &texels)
+{
+    const Part &part = texels.top() >= slabFront.top() ? sidesPart
+                       : texels.top() >= seamRow       ? nearPart
+                                                       : farPart;
+    const double s = 1.0 / (1 << part.halvings);
+    return QTransform(s, 0, 0, s, part.at.x(), part.at.y() - part.top * s);
+}
+
+// The top in two faces, split where its texels cross the seam row.
+void addTop(Mesh &mesh, const QRectF &texels, Vec3 inside)
+{
+    const double seamZ = farZ + (seamRow - texels.top()) / texels.height() * (nearZ - farZ);
+    const double seamV = seamRow;
+    for (const auto &[z0, z1, v0, v1] : {std::tuple{seamZ, nearZ, seamV, texels.bottom()},
+                                         std::tuple{farZ, seamZ, texels.top(), seamV}})
+        mesh.polygon(
+            {{minX, topY, z1}, {maxX, topY, z1}, {maxX, topY, z0}, {minX, topY, z0}},
+            {{texels.left(), v1}, {texels.right(), v1}, {texels.right(), v0}, {texels.left(), v0}},
+            inside);
+}
+
 Mesh buildMesh()
 {
     Mesh mesh(paintSize);
     const double slabBottomY = topY - slabThickness;
     mesh.beginGroup("tabletop", "tabletop");
-    addBox(mesh, {minX, slabBottomY, farZ}, {maxX, topY, nearZ}, {topRegion, {}, {}, {}, {}, {}});
+    addTop(mesh, QRectF(topRegion).adjusted(texelInset, texelInset, -texelInset, -texelInset),
+           {(minX + maxX) / 2, slabBottomY, (farZ + nearZ) / 2});
     mesh.beginGroup("edge", "edge");
     addBox(mesh, {minX, slabBottomY, farZ}, {maxX, topY, nearZ},
            {{}, slabBottom, slabFront, slabBack, slabLeft, slabRight});
@@ -214,6 +291,9 @@ Mesh buildMesh()
     mesh.beginGroup("plinth", "plinth");
     addBox(mesh, {minX + pi, bottomY, farZ + pi}, {maxX - pi, bottomY + plinthHeight, nearZ - pi},
            {{}, {}, plinthFront, plinthBack, plinthLeft, plinthRight});
+    mesh.moveTexels(
+        QSize(layout::tableModel.textureSize.width, layout::tableModel.textureSize.height),
+        storedPlace);
     return mesh;
 }
 
@@ -227,5 +307,5 @@ ModelAsset makeTable()
              {"edge", edgeMetal, 200},
              {"cabinet", cabinet, 20},
              {"plinth", plinth, 10}},
-            paintTexture()};
+            storedTexture(paintTexture())};
 }

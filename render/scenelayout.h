@@ -35,6 +35,8 @@ struct Placement
 // size of the finest mip level the view samples anywhere on its surface on
 // a 1280 x 720 screen from this camera, so no texel is decoded or uploaded
 // that the picture does not use; a larger screen would want larger sizes.
+// The table's texture holds each part of its painting at the size that part
+// is seen at (assets/table.cpp).
 struct TextureSize
 {
     int width, height;
@@ -51,7 +53,7 @@ struct SceneModel
 inline constexpr SceneModel radarModel{
     "mdl/radar2.obj", "textures/radarr2t2.png", {256, 256}, {{0.0, 1.1, 0.0}, 3.0}};
 inline constexpr SceneModel tableModel{
-    "mdl/radartisch.obj", "textures/radartischr2t.png", {2048, 2048}, {{0.0, 0.8, -0.32}, 11.0}};
+    "mdl/radartisch.obj", "textures/radartischr2t.png", {2048, 1024}, {{0.0, 0.8, -0.32}, 11.0}};
 inline constexpr SceneModel displayModel{
     "mdl/radardisplay.obj", "textures/radardisplay.png", {1024, 512}, {{0.01, 1.388, 2.505}, 3.01}};
 
