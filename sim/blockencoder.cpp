@@ -1,6 +1,7 @@
 #include "sim/blockencoder.h"
 
 #include <algorithm>
+#include <vector>
 
 QByteArray BlockEncoder::nextBlock(const QVector<SimTarget> &targets)
 {
@@ -9,8 +10,10 @@ QByteArray BlockEncoder::nextBlock(const QVector<SimTarget> &targets)
     const bool first = blocks == 0;
     const int body = wire::sizeFieldFor(first, count);
 
-    QByteArray block(wire::sizeFieldBytes + body, Qt::Uninitialized);
-    auto *bytes = reinterpret_cast<unsigned char *>(block.data());
+    // Encoded in a plain buffer: written through QByteArray's data(), GCC 12
+    // cannot tell it from the shared empty array and warns of an overflow.
+    std::vector<unsigned char> encoded(std::size_t(wire::sizeFieldBytes + body));
+    unsigned char *bytes = encoded.data();
     wire::writeU16(bytes, quint16(body)); // only an overcount needs the wrap
     if (!first)
         wire::writeU16(bytes + wire::sizeFieldBytes, quint16(blocks));
@@ -26,5 +29,5 @@ QByteArray BlockEncoder::nextBlock(const QVector<SimTarget> &targets)
         wire::writeU16(record + wire::recordValueOffset, t.value);
     }
     ++blocks;
-    return block;
+    return QByteArray(reinterpret_cast<const char *>(bytes), int(encoded.size()));
 }
