@@ -5,10 +5,12 @@
 #include "sim/recordingfile.h"
 #include "sim/recordproxy.h"
 #include "sim/replay.h"
+#include "sim/sbsbridge.h"
 #include "sim/scenariosource.h"
 #include "sim/signalwatcher.h"
 #include "sim/simoptions.h"
 #include "sim/simserver.h"
+#include "sim/tuiobridge.h"
 
 #include <QCoreApplication>
 
@@ -78,11 +80,11 @@ int notLoaded(const QString &error)
     return fail(exitInvalidInput, error);
 }
 
-// Listens, tells scripts the port and runs until a signal. `prepare` runs
-// once the server is known to be usable, before the first client; a
-// non-empty error from it ends the run.
+// Listens, tells scripts the port (and then `more`, a line each) and runs
+// until a signal. `prepare` runs once the server is known to be usable,
+// before the first client; a non-empty error from it ends the run.
 int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app,
-          const std::function<QString()> &prepare = {})
+          const std::function<QString()> &prepare = {}, const QStringList &more = {})
 {
     if (!server.listen(options.address, options.port))
         return fail(
@@ -94,10 +96,51 @@ int serve(ServerBase &server, const SimOptions &options, QCoreApplication &app,
         return fail(exitCannotServe, error);
     // Scripts and tests read the port from this line.
     std::printf("radarsim: listening on port %u\n", unsigned(server.port()));
+    for (const QString &line : more)
+        std::printf("radarsim: %s\n", qPrintable(line));
     std::fflush(stdout);
     const int status = app.exec();
     logLine(QString("stopped with %1 client(s) connected").arg(server.connectionCount()));
     return status;
+}
+
+// Forwards every client to the server at host:port and records the first
+// one's blocks into the options' file.
+int recordFrom(const QString &host, quint16 port, const SimOptions &options, QCoreApplication &app,
+               const QStringList &more = {})
+{
+    RecordingWriter writer;
+    RecordProxy proxy(host, port, writer);
+    // Opening truncates: a run refused before it starts must leave an
+    // earlier recording of that name as it was.
+    bool opened = false;
+    const int status = serve(
+        proxy, options, app,
+        [&] {
+            opened = writer.open(options.file);
+            return opened ? QString() : writer.error();
+        },
+        more);
+    if (opened)
+        logLine(
+            QString("recorded %1 block(s) into %2").arg(writer.blocksWritten()).arg(writer.path()));
+    return status;
+}
+
+// Serves a bridge's targets. To record them, the bridge serves on a
+// loopback port of its own behind the recorder, so that the file holds the
+// blocks as clients got them, faults included.
+int serveBridge(TargetSource &bridge, const SimOptions &options, QCoreApplication &app,
+                const QStringList &more = {})
+{
+    SimServer server(bridge, options.faults);
+    if (options.file.isEmpty())
+        return serve(server, options, app, {}, more);
+    if (!server.listen(QHostAddress::LocalHost, 0))
+        return fail(exitCannotServe,
+                    "cannot open a loopback port for the bridge: " + server.errorString());
+    return recordFrom(QHostAddress(QHostAddress::LocalHost).toString(), server.port(), options, app,
+                      more);
 }
 
 // Serves from the chosen source until a signal.
@@ -134,21 +177,24 @@ int runSim(QCoreApplication &app, const SimOptions &options)
             options.faults);
         return serve(server, options, app);
     }
-    case SimOptions::Mode::Record: {
-        RecordingWriter writer;
-        RecordProxy proxy(options.upstreamHost, options.upstreamPort, writer);
-        // Opening truncates: a run refused before it starts must leave an
-        // earlier recording of that name as it was.
-        bool opened = false;
-        const int status = serve(proxy, options, app, [&] {
-            opened = writer.open(options.file);
-            return opened ? QString() : writer.error();
-        });
-        if (opened)
-            logLine(QString("recorded %1 block(s) into %2")
-                        .arg(writer.blocksWritten())
-                        .arg(writer.path()));
-        return status;
+    case SimOptions::Mode::Record:
+        return recordFrom(options.upstreamHost, options.upstreamPort, options, app);
+    case SimOptions::Mode::Tuio: {
+        const BridgeOptions &b = options.bridge;
+        TuioBridge bridge(b.tuio, logLine);
+        if (!bridge.listen(b.tuioAddress, b.tuioPort))
+            return fail(exitCannotServe, QString("cannot listen for TUIO on UDP port %1: %2")
+                                             .arg(b.tuioPort)
+                                             .arg(bridge.errorString()));
+        // Scripts and tests read the UDP port from this line.
+        return serveBridge(bridge, options, app,
+                           {QString("TUIO on UDP port %1").arg(bridge.port())});
+    }
+    case SimOptions::Mode::Sbs: {
+        const BridgeOptions &b = options.bridge;
+        SbsBridge bridge(b.sbsHost, b.sbsPort, b.sbs, logLine);
+        bridge.start();
+        return serveBridge(bridge, options, app);
     }
     }
     return exitInvalidInput;

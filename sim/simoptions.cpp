@@ -19,6 +19,7 @@ const char *const description =
     "  --record FILE    a real server: each client is forwarded to --upstream\n"
     "                   HOST:PORT and the first client's reply blocks are\n"
     "                   recorded into FILE with their arrival times\n"
+    "  --tuio PORT, --sbs HOST:PORT   a feed bridge (below)\n"
     "\n"
     "Patterns:\n"
     "  walk     people strolling smoothly through the unit square (set by --seed)\n"
@@ -32,8 +33,10 @@ const char *const description =
     "with the second block (the first one's layout comes once per connection).\n"
     "\n"
     "Faults (--fault MODE, may be repeated with different modes; not with\n"
-    "--record, and no overcount with --replay):\n"
+    "--record --upstream, and no overcount with --replay):\n"
     "%1"
+    "\n"
+    "%2"
     "\n"
     "A block's 16-bit size field limits it to 6553 records, so --targets accepts\n"
     "0 to 6553 although the client's table holds 10000.\n"
@@ -47,7 +50,8 @@ const char *const description =
 SimOptionsResult parseSimOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(description).arg(faultModesHelp()));
+    parser.setApplicationDescription(
+        QString::fromLatin1(description).arg(faultModesHelp(), BridgeCommandLine::help()));
     parser.addHelpOption();
     const QCommandLineOption portOption(
         "port",
@@ -79,6 +83,8 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     parser.addOptions({portOption, addressOption, targetsOption, seedOption, patternOption,
                        scenarioOption, replayOption, loopOption, recordOption, upstreamOption,
                        faultOption});
+    const BridgeCommandLine bridgeOptions;
+    bridgeOptions.addTo(parser);
 
     SimOptionsResult result;
     if (!result.parse(parser, arguments))
@@ -103,11 +109,18 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         options.address = address;
     }
 
-    // The source: at most one of the three files, the pattern otherwise.
+    if (const QString error = bridgeOptions.read(parser, &options.bridge); !error.isEmpty())
+        return result.refuse(error);
+    const bool bridged = options.bridge.kind != BridgeOptions::Kind::None;
+
+    // The source: at most one of the three files or a bridge (which --record
+    // may record), the pattern otherwise.
     QStringList sources;
     for (const QCommandLineOption *o : {&scenarioOption, &replayOption, &recordOption})
-        if (parser.isSet(*o))
+        if (parser.isSet(*o) && !(bridged && o == &recordOption))
             sources << "--" + o->names().first();
+    if (bridged)
+        sources << (options.bridge.kind == BridgeOptions::Kind::Tuio ? "--tuio" : "--sbs");
     if (sources.size() > 1)
         return result.refuse(sources.join(" and ") +
                              " cannot be combined: give one source of blocks");
@@ -117,11 +130,20 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     } else if (parser.isSet(replayOption)) {
         options.mode = SimOptions::Mode::Replay;
         options.file = parser.value(replayOption);
+    } else if (bridged) {
+        options.mode = options.bridge.kind == BridgeOptions::Kind::Tuio ? SimOptions::Mode::Tuio
+                                                                        : SimOptions::Mode::Sbs;
+        options.file = parser.value(recordOption);
+        if (parser.isSet(upstreamOption))
+            return result.refuse("--upstream does not go with " + sources.first() +
+                                 ": the bridge is the source, --record FILE alone records it");
+        if (parser.isSet(recordOption) && options.file.isEmpty())
+            return result.refuse("--record needs a file name");
     } else if (parser.isSet(recordOption)) {
         options.mode = SimOptions::Mode::Record;
         options.file = parser.value(recordOption);
     }
-    if (options.mode != SimOptions::Mode::Pattern && options.file.isEmpty())
+    if (options.mode != SimOptions::Mode::Pattern && !bridged && options.file.isEmpty())
         return result.refuse(sources.first() + " needs a file name");
     if (options.mode != SimOptions::Mode::Pattern)
         for (const QCommandLineOption *o : {&targetsOption, &seedOption, &patternOption})

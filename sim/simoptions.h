@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/commandline.h"
+#include "sim/bridgeoptions.h"
 #include "sim/faults.h"
 #include "sim/patterns.h"
 
@@ -16,7 +17,7 @@ struct SimOptions
     static constexpr quint64 defaultSeed = 1;
 
     // Where the blocks come from.
-    enum class Mode { Pattern, Scenario, Replay, Record };
+    enum class Mode { Pattern, Scenario, Replay, Record, Tuio, Sbs };
 
     QHostAddress address = QHostAddress::Any; // where to listen
     quint16 port = defaultPort;               // 0: any free port
@@ -24,11 +25,13 @@ struct SimOptions
     int targets = defaultTargets; // Pattern: 0 to BlockEncoder::maxRecordsPerBlock
     quint64 seed = defaultSeed;   // Pattern
     Pattern pattern = Pattern::Walk;
-    QString file;         // Scenario: the scenario; Replay: the recording read; Record: written
+    QString file;         // Scenario: the scenario; Replay: the recording read; Record: written;
+                          // Tuio, Sbs: written with what is served when not empty
     bool loop = false;    // Replay
     QString upstreamHost; // Record
     quint16 upstreamPort = 0;
-    FaultPlan faults; // never with Record; no overcount with Replay
+    FaultPlan faults;     // never with Record; no overcount with Replay
+    BridgeOptions bridge; // Tuio, Sbs
 };
 
 using SimOptionsResult = CommandLine<SimOptions>;

@@ -14,6 +14,7 @@ RADAR_PACKAGES=(
     xvfb xauth x11-utils xdotool matchbox-window-manager imagemagick
     locales desktop-file-utils man-db dpkg-dev file
     clang libclang-rt-14-dev
+    liblo-dev
 )
 
 log() { printf '==> %s\n' "$*" >&2; }

@@ -1,0 +1,82 @@
+#include "sim/tuiobridge.h"
+
+#include "net/hostport.h"
+
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+
+#include <memory>
+
+namespace {
+
+// An IPv4 sender on the dual-stack socket shows as ::ffff:a.b.c.d; name it
+// as it would name itself.
+QString senderName(const QHostAddress &address, quint16 port)
+{
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    return formatHostPort(mapped ? QHostAddress(v4).toString() : address.toString(), port);
+}
+
+} // namespace
+
+TuioBridge::TuioBridge(const TuioTracker::Settings &settings, LogSink log, Clock clock,
+                       QObject *parent)
+    : QObject(parent), socket(new QUdpSocket(this)), frames(settings, log), clock(clock), log(log)
+{
+    if (!this->clock) {
+        auto started = std::make_shared<QElapsedTimer>();
+        started->start();
+        this->clock = [started] { return started->elapsed(); };
+    }
+    connect(socket, &QUdpSocket::readyRead, this, &TuioBridge::readPackets);
+}
+
+TuioBridge::~TuioBridge() = default;
+
+bool TuioBridge::listen(const QHostAddress &address, quint16 port)
+{
+    if (!decoder.isValid()) {
+        error = decoder.error();
+        return false;
+    }
+    if (!socket->bind(address, port)) {
+        error = socket->errorString();
+        return false;
+    }
+    return true;
+}
+
+quint16 TuioBridge::port() const
+{
+    return socket->localPort();
+}
+
+QVector<SimTarget> TuioBridge::targetsAt(double)
+{
+    return frames.targets(clock());
+}
+
+void TuioBridge::readPackets()
+{
+    while (socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        ++received;
+        const QString sender = senderName(datagram.senderAddress(), quint16(datagram.senderPort()));
+        const qint64 nowMs = clock();
+        const OscPacketHandler handler{
+            [&] { frames.bundle(sender, nowMs); },
+            [&](const OscMessage &m) { frames.message(sender, m, nowMs); }};
+        if (!decoder.decode(datagram.data(), handler)) {
+            ++refused;
+            if (refusedWarning.due(nowMs))
+                log(QString(
+                        "ignored %1 datagram(s) so far that are no OSC packets, the last from %2")
+                        .arg(refused)
+                        .arg(sender));
+        }
+    }
+}
