@@ -12,11 +12,12 @@ namespace {
 
 // An IPv4 sender on the dual-stack socket shows as ::ffff:a.b.c.d; name it
 // as it would name itself.
-QString senderName(const QHostAddress &address, quint16 port)
+TuioTracker::Sender senderOf(const QNetworkDatagram &datagram)
 {
     bool mapped = false;
-    const quint32 v4 = address.toIPv4Address(&mapped);
-    return formatHostPort(mapped ? QHostAddress(v4).toString() : address.toString(), port);
+    const quint32 v4 = datagram.senderAddress().toIPv4Address(&mapped);
+    return {mapped ? QHostAddress(v4).toString() : datagram.senderAddress().toString(),
+            quint16(datagram.senderPort())};
 }
 
 } // namespace
@@ -65,7 +66,7 @@ void TuioBridge::readPackets()
         if (!datagram.isValid())
             break;
         ++received;
-        const QString sender = senderName(datagram.senderAddress(), quint16(datagram.senderPort()));
+        const TuioTracker::Sender sender = senderOf(datagram);
         const qint64 nowMs = clock();
         const OscPacketHandler handler{
             [&] { frames.bundle(sender, nowMs); },
@@ -76,7 +77,7 @@ void TuioBridge::readPackets()
                 log(QString(
                         "ignored %1 datagram(s) so far that are no OSC packets, the last from %2")
                         .arg(refused)
-                        .arg(sender));
+                        .arg(formatHostPort(sender.host, sender.port)));
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "sim/tuiotracker.h"
 
+#include "net/hostport.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -51,9 +53,16 @@ QString TuioTracker::nameOf(const SourceKey &key)
     return "TUIO source \"" + QString::fromUtf8(key.second) + "\" from " + key.first;
 }
 
-void TuioTracker::bundle(const QString &sender, qint64 nowMs)
+TuioTracker::SourceKey TuioTracker::keyOf(const Sender &sender, const QByteArray &name)
 {
-    Sender *s = senderFor(sender, nowMs);
+    if (name.isEmpty())
+        return {formatHostPort(sender.host, sender.port), {}};
+    return {sender.host, name};
+}
+
+void TuioTracker::bundle(const Sender &sender, qint64 nowMs)
+{
+    Host *s = hostFor(sender.host, nowMs);
     if (!s)
         return;
     // A frame never spans bundles, and a bundle names its own source.
@@ -61,14 +70,14 @@ void TuioTracker::bundle(const QString &sender, qint64 nowMs)
     s->pending = {};
 }
 
-void TuioTracker::message(const QString &sender, const OscMessage &m, qint64 nowMs)
+void TuioTracker::message(const Sender &sender, const OscMessage &m, qint64 nowMs)
 {
     const int profile = profileOf(m.path);
     if (profile < 0)
         return;
     if (m.args.isEmpty() || m.args[0].type != 's')
         return malformed(m.path, "no command", nowMs);
-    Sender *s = senderFor(sender, nowMs);
+    Host *s = hostFor(sender.host, nowMs);
     if (!s)
         return;
     const QByteArray &command = m.args[0].s;
@@ -78,7 +87,7 @@ void TuioTracker::message(const QString &sender, const OscMessage &m, qint64 now
         s->source = m.args[1].s;
         return;
     }
-    const SourceKey key{sender, s->source};
+    const SourceKey key = keyOf(sender, s->source);
     if (!sourceFor(key, nowMs))
         return;
     PendingFrame &frame = s->pending[profile];
@@ -129,11 +138,11 @@ bool TuioTracker::readSet(int profile, const OscMessage &m, PendingFrame &frame)
     return true;
 }
 
-void TuioTracker::endFrame(const SourceKey &key, int profile, qint32 number, Sender &sender,
+void TuioTracker::endFrame(const SourceKey &key, int profile, qint32 number, Host &host,
                            qint64 nowMs)
 {
-    PendingFrame frame = std::move(sender.pending[profile]);
-    sender.pending[profile] = {};
+    PendingFrame frame = std::move(host.pending[profile]);
+    host.pending[profile] = {};
     ProfileState &state = sources.at(key).profiles[profile];
     if (!inOrder(key, state, number, nowMs)) {
         ++count.late;
@@ -191,20 +200,20 @@ void TuioTracker::dropSilent(qint64 nowMs)
             ++it;
         }
     }
-    for (auto it = senders.begin(); it != senders.end();)
-        it = nowMs - it->second.heardMs > settings.silenceMs ? senders.erase(it) : std::next(it);
+    for (auto it = hosts.begin(); it != hosts.end();)
+        it = nowMs - it->second.heardMs > settings.silenceMs ? hosts.erase(it) : std::next(it);
 }
 
-TuioTracker::Sender *TuioTracker::senderFor(const QString &sender, qint64 nowMs)
+TuioTracker::Host *TuioTracker::hostFor(const QString &host, qint64 nowMs)
 {
-    auto it = senders.find(sender);
-    if (it == senders.end()) {
+    auto it = hosts.find(host);
+    if (it == hosts.end()) {
         dropSilent(nowMs);
-        if (int(senders.size()) >= maxSenders) {
-            refuse("sender " + sender, nowMs);
+        if (int(hosts.size()) >= maxHosts) {
+            refuse("TUIO host " + host, nowMs);
             return nullptr;
         }
-        it = senders.emplace(sender, Sender{}).first;
+        it = hosts.emplace(host, Host{}).first;
     }
     it->second.heardMs = nowMs;
     return &it->second;
@@ -243,7 +252,7 @@ void TuioTracker::refuse(const QString &what, qint64 nowMs)
 {
     ++count.refused;
     if (refusedWarning.due(nowMs))
-        log(QString("ignoring %1: already %2 TUIO sources or senders").arg(what).arg(maxSources));
+        log(QString("ignoring %1: too many TUIO sources and hosts at once").arg(what));
 }
 
 QVector<SimTarget> TuioTracker::targets(qint64 nowMs)

@@ -14,19 +14,21 @@
 // or mistype what is read, is malformed: counted and ignored, with a
 // warning at most once per Throttle interval.
 //
-// Frames: a sender's alive and set messages wait until its fseq message;
-// then they are applied together, or dropped together when the frame is
-// late. A bundle starts a new frame: what a previous bundle left without
-// fseq is dropped, and the source name is forgotten until the bundle's own
-// source message. Messages outside bundles (as oscsend sends them) build a
-// frame across datagrams until fseq. A frame without an alive message keeps
-// the profile's sessions; a set for a session that is not alive is ignored;
-// a session is a target once a set has placed it.
+// Frames: alive and set messages wait until the fseq message of their
+// profile; then they are applied together, or dropped together when the
+// frame is late. A bundle starts a new frame: what a previous bundle left
+// without fseq is dropped, and the source name is forgotten until the
+// bundle's own source message. Messages outside bundles build a frame
+// across datagrams until fseq. A frame without an alive message keeps the
+// profile's sessions; a set for a session that is not alive is ignored; a
+// session is a target once a set has placed it.
 //
-// Sources: the messages of one sender (a UDP address and port) belong to
-// the source its last source message named, or to the sender itself
-// without one; sources are kept apart by sender and name. A source not
-// heard from for `silenceMs` is dropped with all its targets.
+// Sources: a source message names the tracker the next messages come from.
+// A named source is known by its host and name (so a tracker that restarts
+// on another port keeps its place), one without a name by its host and UDP
+// port, the sender's address. The frame being built and the name in force
+// belong to the sending host: oscsend sends each message from a new port.
+// A source not heard from for `silenceMs` is dropped with its targets.
 //
 // Frame numbers, per source and profile (a tracker may number the bundles
 // of its profiles alike): a frame is accepted when its number is newer than
@@ -42,10 +44,10 @@
 // viewer sees it, y growing towards the viewer), then mirrored and limited
 // by FrameLimiter. Value: the session id's low 16 bits (the id modulo
 // 65536), or with Value::ClassId the 2Dobj class id's low 16 bits (2Dcur and
-// 2Dblb sessions keep their session id). Order: by sender, source name,
-// profile, session id.
+// 2Dblb sessions keep their session id). Order: by source, profile,
+// session id.
 //
-// Bounds: at most maxSources sources and maxSenders senders (more are
+// Bounds: at most maxSources sources and maxHosts sending hosts (more are
 // ignored, with a warning, until some fall silent); per source and profile
 // at most maxSessions sessions (further ids of an alive or set message are
 // ignored).
@@ -69,7 +71,7 @@ public:
 
     static constexpr qint64 defaultSilenceMs = 1000;
     static constexpr int maxSources = 16;
-    static constexpr int maxSenders = 16;
+    static constexpr int maxHosts = 16;
     static constexpr int maxSessions = 8192;
     static constexpr qint64 lateWindowMs = 500;
     static constexpr qint64 lateWindowFrames = 100;
@@ -88,15 +90,22 @@ public:
         qint64 late = 0;      // dropped as late or repeated
         qint64 restarts = 0;  // accepted as a restarted tracker's
         qint64 malformed = 0; // messages ignored
-        qint64 refused = 0;   // messages of senders or sources beyond the bounds
+        qint64 refused = 0;   // messages of hosts or sources beyond the bounds
+    };
+
+    // Where a datagram came from.
+    struct Sender
+    {
+        QString host; // an address as QHostAddress writes it
+        quint16 port = 0;
     };
 
     TuioTracker(const Settings &settings, LogSink log);
 
     // A bundle from `sender` begins (nested bundles begin again).
-    void bundle(const QString &sender, qint64 nowMs);
+    void bundle(const Sender &sender, qint64 nowMs);
     // One message from `sender`, in the order sent.
-    void message(const QString &sender, const OscMessage &message, qint64 nowMs);
+    void message(const Sender &sender, const OscMessage &message, qint64 nowMs);
     // The targets of every source's accepted frames, after dropping the
     // sources silent for longer than silenceMs.
     QVector<SimTarget> targets(qint64 nowMs);
@@ -122,7 +131,7 @@ private:
         Sessions sets; // placed sessions, by id
     };
 
-    struct Sender
+    struct Host
     {
         QByteArray source; // named by the last source message; empty: none
         std::array<PendingFrame, profileCount> pending;
@@ -142,16 +151,17 @@ private:
         std::array<ProfileState, profileCount> profiles;
         qint64 heardMs = 0;
     };
-    using SourceKey = std::pair<QString, QByteArray>; // sender, name
+    using SourceKey = std::pair<QString, QByteArray>; // host and name, or host:port and ""
 
     static int profileOf(const QByteArray &path);
     static QString nameOf(const SourceKey &key);
+    static SourceKey keyOf(const Sender &sender, const QByteArray &name);
     void dropSilent(qint64 nowMs);
-    Sender *senderFor(const QString &sender, qint64 nowMs);
+    Host *hostFor(const QString &host, qint64 nowMs);
     Source *sourceFor(const SourceKey &key, qint64 nowMs);
     bool readAlive(const OscMessage &m, PendingFrame &frame);
     bool readSet(int profile, const OscMessage &m, PendingFrame &frame);
-    void endFrame(const SourceKey &key, int profile, qint32 number, Sender &sender, qint64 nowMs);
+    void endFrame(const SourceKey &key, int profile, qint32 number, Host &host, qint64 nowMs);
     bool inOrder(const SourceKey &key, ProfileState &state, qint32 number, qint64 nowMs);
     void malformed(const QByteArray &path, const QString &why, qint64 nowMs);
     void refuse(const QString &what, qint64 nowMs);
@@ -159,7 +169,7 @@ private:
     Settings settings;
     LogSink log;
     FrameLimiter limiter;
-    std::map<QString, Sender> senders;
+    std::map<QString, Host> hosts;
     std::map<SourceKey, Source> sources;
     Counts count;
     Throttle malformedWarning, restartWarning, refusedWarning;

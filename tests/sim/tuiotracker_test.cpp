@@ -11,7 +11,7 @@
 
 namespace {
 
-const QString sender = "192.0.2.1:3333";
+const TuioTracker::Sender sender{"192.0.2.1", 3333};
 
 OscArgument i32(qint32 v)
 {
@@ -94,17 +94,25 @@ TEST(TuioTracker, aTrackerThatStartsOverIsFollowed)
 TEST(TuioTracker, framesEndWithFseqAcrossDatagramsButNotAcrossBundles)
 {
     Tracker t;
-    // Unbundled messages, as oscsend sends them, make one frame at fseq.
-    t.tracker.message(sender, msg("/tuio/2Dcur", {str("alive"), i32(1)}), 0);
-    t.tracker.message(sender, msg("/tuio/2Dcur", {str("set"), i32(1), f32(0.25f), f32(2.0f)}), 0);
+    // Unbundled messages make one frame at fseq, also when each comes from
+    // a port of its own, as oscsend sends them; the name keeps the source.
+    auto from = [](quint16 port) { return TuioTracker::Sender{sender.host, port}; };
+    t.tracker.message(from(1), msg("/tuio/2Dcur", {str("source"), str("demo")}), 0);
+    t.tracker.message(from(2), msg("/tuio/2Dcur", {str("alive"), i32(1)}), 0);
+    t.tracker.message(from(3), msg("/tuio/2Dcur", {str("set"), i32(1), f32(0.25f), f32(2.0f)}), 0);
     EXPECT_EQ(t.count(), 0);
-    t.tracker.message(sender, msg("/tuio/2Dcur", {str("fseq"), i32(1)}), 0);
+    t.tracker.message(from(4), msg("/tuio/2Dcur", {str("fseq"), i32(1)}), 0);
     const QVector<SimTarget> placed = t.tracker.targets(0);
     ASSERT_EQ(placed.size(), 1);
     EXPECT_EQ(placed[0].x, 0.25f);
     EXPECT_EQ(placed[0].y, 1.0f) << "clamped to the square";
+    t.tracker.message(from(5), msg("/tuio/2Dcur", {str("alive")}), 0);
+    t.tracker.message(from(6), msg("/tuio/2Dcur", {str("fseq"), i32(2)}), 0);
+    EXPECT_EQ(t.count(), 0);
+    EXPECT_EQ(t.tracker.sourceCount(), 1);
 
     // A bundle without fseq is dropped when the next one begins.
+    t.cursors({1}, 1);
     t.tracker.bundle(sender, 0);
     t.tracker.message(sender, msg("/tuio/2Dcur", {str("alive")}), 0);
     t.tracker.bundle(sender, 0);
