@@ -13,14 +13,23 @@ QString radarSimPath()
     return QStringLiteral(RADARSIM_PATH);
 }
 
-quint16 portFromListeningLine(const QByteArray &line)
+namespace {
+
+// The port after `prefix` in `line`; 0 when the line is not that one.
+quint16 portAfter(const QByteArray &prefix, const QByteArray &line)
 {
-    const QByteArray prefix = "radarsim: listening on port ";
     if (!line.startsWith(prefix))
         return 0;
     bool ok = false;
     const uint port = line.mid(prefix.size()).toUInt(&ok);
     return ok && port <= 0xFFFF ? quint16(port) : 0;
+}
+
+} // namespace
+
+quint16 portFromListeningLine(const QByteArray &line)
+{
+    return portAfter("radarsim: listening on port ", line);
 }
 
 RadarSimProcess::RadarSimProcess(const QString &program) : program(program) {}
@@ -34,13 +43,23 @@ bool RadarSimProcess::start(QStringList args)
     process.start(program, args);
     if (!process.waitForStarted(simStartMs))
         return false;
+    port = portFromListeningLine(nextLine());
+    return port != 0;
+}
+
+quint16 RadarSimProcess::readTuioPort()
+{
+    return portAfter("radarsim: TUIO on UDP port ", nextLine());
+}
+
+QByteArray RadarSimProcess::nextLine()
+{
     QElapsedTimer timer;
     timer.start();
     while (!process.canReadLine() && timer.elapsed() < simStartMs &&
            process.state() == QProcess::Running)
         process.waitForReadyRead(pollMs);
-    port = portFromListeningLine(process.readLine().trimmed());
-    return port != 0;
+    return process.readLine().trimmed();
 }
 
 bool RadarSimProcess::stop(int signalNumber)

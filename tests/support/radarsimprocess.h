@@ -30,6 +30,10 @@ public:
     // did not report one within simStartMs. Its standard error stays
     // unread in `process` unless the channels are set before.
     bool start(QStringList args);
+    // After start() with --tuio: the UDP port of the line radarsim prints
+    // next, "TUIO on UDP port N"; 0 when that line does not come within
+    // simStartMs.
+    quint16 readTuioPort();
     // Sends the signal and waits for the end; false if it did not end.
     bool stop(int signalNumber = SIGTERM);
 
@@ -37,6 +41,9 @@ public:
     quint16 port = 0;
 
 private:
+    // Standard output's next line, without its end; waits up to simStartMs.
+    QByteArray nextLine();
+
     QString program;
 };
 
