@@ -61,7 +61,10 @@ QVector<SimTarget> TuioBridge::targetsAt(double)
 
 void TuioBridge::readPackets()
 {
-    while (socket->hasPendingDatagrams()) {
+    // A flood of datagrams must not keep the clients' requests waiting: the
+    // rest are read when the event loop comes back (the socket stays
+    // readable, so readyRead comes again).
+    for (int taken = 0; taken < maxPacketsPerRead && socket->hasPendingDatagrams(); ++taken) {
         const QNetworkDatagram datagram = socket->receiveDatagram();
         if (!datagram.isValid())
             break;

@@ -20,6 +20,9 @@ class TuioBridge : public QObject, public TargetSource
     Q_OBJECT
 
 public:
+    // Datagrams decoded before the event loop gets its turn again.
+    static constexpr int maxPacketsPerRead = 64;
+
     // Milliseconds on a clock that never goes back.
     using Clock = std::function<qint64()>;
 
