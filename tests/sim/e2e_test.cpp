@@ -3,23 +3,30 @@
 // screen must show the table, the radar and the display where the client's
 // camera projects them, and one marker at each of the five corner targets;
 // the client must end by itself with status 0. A decimal-comma locale must
-// give the same picture.
+// give the same picture. Fed by a TUIO tracker or an ADS-B receiver, radarsim
+// must put the markers where the bridges' mappings say.
 #include "radarclientprocess.h"
 #include "radarsimprocess.h"
+#include "tuioframe.h"
 #include "virtualdisplay.h"
 #include "workdir.h"
 
 #include "render/scenelayout.h"
+#include "sim/siteprojection.h"
 
 #include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -141,6 +148,22 @@ QString missingFromPicture(const QImage &shot)
     return missing.join(", ");
 }
 
+// Markers at the unit-square points `at` and none at `empty`; empty when the
+// picture shows just that.
+QString missingMarkers(const QImage &shot, const QList<QPointF> &at, const QList<QPointF> &empty)
+{
+    if (shot.size() != QSize(screenWidth, screenHeight))
+        return QString("screen is %1 x %2").arg(shot.width()).arg(shot.height());
+    QStringList missing;
+    for (const QPointF &p : at)
+        if (markerPixelsNear(shot, markerAt(p.x(), p.y())) < 8)
+            missing << QString("marker at (%1, %2)").arg(p.x()).arg(p.y());
+    for (const QPointF &p : empty)
+        if (markerPixelsNear(shot, markerAt(p.x(), p.y())) > 0)
+            missing << QString("empty scope at (%1, %2)").arg(p.x()).arg(p.y());
+    return missing.join(", ");
+}
+
 bool tool(const QString &name)
 {
     return !QStandardPaths::findExecutable(name).isEmpty();
@@ -154,8 +177,15 @@ struct ClientRun
     QByteArray log; // the end of the client's standard error
 };
 
-// One run of the client in `locale` against a simulator on `port`.
-ClientRun runClient(quint16 port, const QString &locale)
+// What must be on screen; empty when all is there.
+using PictureCheck = std::function<QString(const QImage &)>;
+
+// One run of the client in `locale` against a simulator on `port`, the
+// picture checked by `missingFrom`; `feed`, when given, runs before every
+// look, for a bridge's feed to go on while the client runs.
+ClientRun runClient(quint16 port, const QString &locale,
+                    const PictureCheck &missingFrom = missingFromPicture,
+                    const std::function<void()> &feed = {})
 {
     ClientRun run;
     WorkDir dir;
@@ -181,14 +211,17 @@ ClientRun runClient(quint16 port, const QString &locale)
     // The picture may take a while on a loaded machine: look until it is
     // complete for as long as the client runs.
     do {
+        if (feed)
+            feed();
         run.picture = display.grab();
-        run.missing = missingFromPicture(run.picture);
+        run.missing = missingFrom(run.picture);
         if (run.missing.isEmpty())
             break;
-        QThread::msleep(shotIntervalMs);
-    } while (client.process.state() == QProcess::Running);
+        // Waiting on the client is what notices its end.
+    } while (!client.process.waitForFinished(shotIntervalMs));
 
-    if (client.process.waitForFinished(timeToLiveSeconds * 1000 + exitSlackMs) &&
+    if ((client.process.state() == QProcess::NotRunning ||
+         client.process.waitForFinished(timeToLiveSeconds * 1000 + exitSlackMs)) &&
         client.process.exitStatus() == QProcess::NormalExit)
         run.exitCode = client.process.exitCode();
     constexpr int logTail = 3000;
@@ -238,6 +271,100 @@ TEST(EndToEnd, clientShowsTheSceneAndCornerTargetsInAnyLocale)
         std::printf("pictures saved as e2e-c.png and e2e-de.png in %s\n",
                     qPrintable(QDir::tempPath()));
     }
+}
+
+bool displayToolsMissing(std::string *which)
+{
+    for (const char *name : {"Xvfb", "matchbox-window-manager", "xprop", "import"})
+        if (!tool(name)) {
+            *which = name;
+            return true;
+        }
+    return false;
+}
+
+TEST(EndToEnd, aTuioTrackerPutsMarkersWhereItsCursorsAre)
+{
+    std::string tool;
+    if (displayToolsMissing(&tool))
+        GTEST_SKIP() << tool << " is not installed";
+    RadarSimProcess sim;
+    // The source stays however long a loaded machine takes to start the client.
+    ASSERT_TRUE(
+        sim.start({"--tuio", "0", "--tuio-address", "127.0.0.1", "--tuio-timeout", "600000"}))
+        << qPrintable(sim.process.readAllStandardError());
+    const quint16 udp = sim.readTuioPort();
+    ASSERT_NE(udp, 0);
+
+    // TUIO's top left is the table's far left: a flipped axis would put a
+    // marker where the scope must stay empty. (The radar's antenna hides the
+    // far middle of the scope: no point is looked for there.)
+    QUdpSocket tracker;
+    qint32 frame = 0;
+    const ClientRun run = runClient(
+        sim.port, "C",
+        [](const QImage &shot) {
+            return missingMarkers(shot, {{0.25, 0.75}, {0.75, 0.6}}, {{0.75, 0.75}, {0.75, 0.4}});
+        },
+        [&] {
+            tracker.writeDatagram(
+                tuioBundle(
+                    {"/tuio/2Dcur", {}, {1, 2}, {{1, 0.25f, 0.75f}, {2, 0.75f, 0.6f}}, ++frame}),
+                QHostAddress::LocalHost, udp);
+        });
+    EXPECT_EQ(run.missing.toStdString(), "");
+    EXPECT_EQ(run.exitCode, 0) << run.log.constData();
+}
+
+// The line a receiver writes for aircraft `address` `northKm` and `eastKm`
+// from the site, on the equirectangular plane the bridge maps with.
+QByteArray sbsPosition(const char *address, double siteLat, double siteLon, double northKm,
+                       double eastKm)
+{
+    constexpr double degree = M_PI / 180, kmPerDegree = SiteProjection::earthRadiusKm * degree;
+    const double lat = siteLat + northKm / kmPerDegree;
+    const double lon = siteLon + eastKm / (kmPerDegree * std::cos(siteLat * degree));
+    return QString("MSG,3,1,1,%1,1,,,,,,10000,,,%2,%3,,,0,0,0,0\r\n")
+        .arg(address)
+        .arg(lat, 0, 'f', 6)
+        .arg(lon, 0, 'f', 6)
+        .toLatin1();
+}
+
+TEST(EndToEnd, anAdsbFeedPutsMarkersWhereTheMappingSays)
+{
+    std::string tool;
+    if (displayToolsMissing(&tool))
+        GTEST_SKIP() << tool << " is not installed";
+    constexpr double siteLat = 52.0, siteLon = 4.0, rangeKm = 50.0;
+    QTcpServer receiver;
+    ASSERT_TRUE(receiver.listen(QHostAddress::LocalHost, 0));
+    RadarSimProcess sim;
+    ASSERT_TRUE(sim.start({"--sbs", QString("127.0.0.1:%1").arg(receiver.serverPort()), "--site",
+                           QString("%1,%2").arg(siteLat).arg(siteLon), "--range",
+                           QString::number(rangeKm)}))
+        << qPrintable(sim.process.readAllStandardError());
+    ASSERT_TRUE(receiver.waitForNewConnection(simStartMs));
+    std::unique_ptr<QTcpSocket> feed(receiver.nextPendingConnection());
+
+    // One aircraft south-west of the site, one north-east (the square is
+    // twice the range across, north towards the far edge); nothing where a
+    // flipped axis would put them.
+    const QByteArray lines =
+        sbsPosition("4CA2D6", siteLat, siteLon, -0.4 * rangeKm, -0.4 * rangeKm) +
+        sbsPosition("3C6586", siteLat, siteLon, 0.3 * rangeKm, 0.5 * rangeKm);
+    const ClientRun run = runClient(
+        sim.port, "C",
+        [](const QImage &shot) {
+            return missingMarkers(shot, {{0.3, 0.7}, {0.75, 0.35}}, {{0.7, 0.7}, {0.75, 0.65}});
+        },
+        [&] {
+            // Heard again and again, as a receiver repeats its aircraft.
+            feed->write(lines);
+            feed->waitForBytesWritten(simStartMs);
+        });
+    EXPECT_EQ(run.missing.toStdString(), "");
+    EXPECT_EQ(run.exitCode, 0) << run.log.constData();
 }
 
 } // namespace
