@@ -9,27 +9,26 @@
 //
 // Prints the median, p99 and maximum of both, in microseconds, with the
 // machine's core count and load, which move them.
+#include "loopbackclient.h"
+#include "radarsimprocess.h"
 #include "tuioframe.h"
+
+#include "net/wireformat.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QTcpSocket>
 #include <QThread>
 #include <QUdpSocket>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
 constexpr int defaultSamples = 2000;
-constexpr int startMs = 20000;
-constexpr int readMs = 5000;
 constexpr int trackerPeriodMs = 5; // between samples, like a 200 Hz tracker
 constexpr int maxPollsPerSample = 10000;
 constexpr qint32 cursor = 1;
@@ -40,55 +39,21 @@ struct Block
     float x = -1.0f; // the first record's, -1 without one
 };
 
-class Client
+// One request and its block, the first in the first layout.
+Block request(LoopbackClient &client, bool first)
 {
-public:
-    bool connectTo(quint16 port)
-    {
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        return socket.waitForConnected(readMs);
-    }
-
-    Block request()
-    {
-        socket.write("\x02", 1);
-        socket.flush();
-        const QByteArray size = read(2);
-        if (size.size() < 2)
-            return {};
-        const QByteArray body = read(qFromBigEndian<quint16>(size.constData()));
-        const int header = first ? 2 : 4;
-        first = false;
-        Block block;
-        block.ok = body.size() >= header;
-        const int count = block.ok ? qFromBigEndian<quint16>(body.constData() + header - 2) : 0;
-        if (count > 0 && body.size() >= header + 4) {
-            const quint32 bits = qFromBigEndian<quint32>(body.constData() + header);
-            std::memcpy(&block.x, &bits, sizeof block.x);
-        }
-        return block;
-    }
-
-private:
-    QByteArray read(int n)
-    {
-        while (socket.bytesAvailable() < n && socket.waitForReadyRead(readMs)) {
-        }
-        return socket.read(n);
-    }
-
-    QTcpSocket socket;
-    bool first = true;
-};
-
-quint16 portAfter(QProcess &p, const QByteArray &prefix)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!p.canReadLine() && t.elapsed() < startMs)
-        p.waitForReadyRead(startMs);
-    const QByteArray line = p.readLine().trimmed();
-    return line.startsWith(prefix) ? quint16(line.mid(prefix.size()).toUInt()) : 0;
+    client.send(QByteArray(1, wire::requestByte));
+    const QByteArray size = client.read(wire::sizeFieldBytes);
+    if (size.size() < wire::sizeFieldBytes)
+        return {};
+    const QByteArray body = client.read(u16At(size, 0));
+    const int header = first ? wire::firstHeaderBytes : wire::laterHeaderBytes;
+    Block block;
+    block.ok = body.size() >= header;
+    const int count = block.ok ? u16At(body, header - wire::countFieldBytes) : 0;
+    if (count > 0 && body.size() >= header + wire::recordBytes)
+        block.x = f32At(body, header + wire::recordXOffset);
+    return block;
 }
 
 void report(const char *what, std::vector<double> us)
@@ -108,16 +73,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: radar_tuio_latency RADARSIM [SAMPLES]\n");
         return 2;
     }
-    const int samples = argc > 2 ? std::max(1, atoi(argv[2])) : defaultSamples;
+    const int samples = argc > 2 ? std::max(1, std::atoi(argv[2])) : defaultSamples;
 
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(argv[1], {"--tuio", "0", "--tuio-address", "127.0.0.1", "--tuio-timeout", "600000",
-                        "--address", "127.0.0.1", "--port", "0"});
-    const quint16 tcp = portAfter(sim, "radarsim: listening on port ");
-    const quint16 udp = portAfter(sim, "radarsim: TUIO on UDP port ");
-    Client client;
-    if (tcp == 0 || udp == 0 || !client.connectTo(tcp)) {
+    RadarSimProcess sim(QString::fromLocal8Bit(argv[1]));
+    sim.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    LoopbackClient client;
+    const bool started =
+        sim.start({"--tuio", "0", "--tuio-address", "127.0.0.1", "--tuio-timeout", "600000"});
+    const quint16 udp = started ? sim.readTuioPort() : 0;
+    if (udp == 0 || !client.connectTo(sim.port)) {
         std::fprintf(stderr, "radar_tuio_latency: cannot start %s as a TUIO bridge\n", argv[1]);
         return 1;
     }
@@ -125,6 +89,7 @@ int main(int argc, char **argv)
 
     std::vector<double> bundleToBlock, roundTrip;
     QElapsedTimer clock;
+    bool first = true;
     for (int i = 1; i <= samples; ++i) {
         const float x = float(i % 1000) / 1000.0f;
         const QByteArray bundle = tuioBundle({"/tuio/2Dcur", {}, {cursor}, {{cursor, x, 0.5f}}, i});
@@ -132,9 +97,10 @@ int main(int argc, char **argv)
         tracker.writeDatagram(bundle, QHostAddress::LocalHost, udp);
         Block block;
         int polls = 0;
-        do
-            block = client.request();
-        while (block.ok && block.x != x && ++polls < maxPollsPerSample);
+        do {
+            block = request(client, first);
+            first = false;
+        } while (block.ok && block.x != x && ++polls < maxPollsPerSample);
         if (!block.ok || block.x != x) {
             std::fprintf(stderr, "radar_tuio_latency: sample %d never arrived\n", i);
             return 1;
@@ -143,13 +109,12 @@ int main(int argc, char **argv)
 
         // The same way back once more, with nothing new to serve.
         clock.start();
-        if (!client.request().ok)
+        if (!request(client, false).ok)
             return 1;
         roundTrip.push_back(double(clock.nsecsElapsed()) / 1000.0);
         QThread::msleep(trackerPeriodMs);
     }
-    sim.terminate();
-    sim.waitForFinished(startMs);
+    sim.stop();
 
     QFile load("/proc/loadavg");
     load.open(QIODevice::ReadOnly);
