@@ -1,6 +1,8 @@
 #include "probe/probeoptions.h"
 
 #include "net/hostport.h"
+#include "net/wireformat.h"
+#include "probe/probesession.h"
 
 #include <QCommandLineParser>
 
@@ -10,12 +12,12 @@ namespace {
 
 const char *const description =
     "Conformance probe for radar table servers. Connects to HOST:PORT like\n"
-    "radarclient, sends the request byte 0x02 every 40 ms (the next one only\n"
+    "radarclient, sends the request byte %1 every %2 ms (the next one only\n"
     "after the reply to the last) for --duration seconds, and checks the\n"
     "server's side of the protocol:\n"
-    "  - size fields exactly 2 + 10 x count in the first block and 4 + 10 x count\n"
+    "  - size fields exactly %3 + %4 x count in the first block and %5 + %4 x count\n"
     "    in every later one\n"
-    "  - counts of 0 to 6553 (the most a 16-bit size field can describe)\n"
+    "  - counts of 0 to %6 (the most a 16-bit size field can describe)\n"
     "  - coordinates finite and, unless --allow-outside, within [0, 1]\n"
     "  - one reply per request, no block unasked\n"
     "  - every reply within --max-latency of its request\n"
@@ -35,7 +37,13 @@ const char *const description =
 ProbeOptionsResult parseProbeOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(description));
+    parser.setApplicationDescription(
+        QString::fromLatin1(description)
+            .arg(QString::asprintf("0x%02x", unsigned(wire::requestByte)),
+                 QString::number(ProbeSession::requestIntervalMs),
+                 QString::number(wire::firstHeaderBytes), QString::number(wire::recordBytes),
+                 QString::number(wire::laterHeaderBytes),
+                 QString::number(wire::maxRecordsPerBlock)));
     parser.addHelpOption();
     const QCommandLineOption durationOption(
         "duration",

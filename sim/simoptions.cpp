@@ -1,6 +1,7 @@
 #include "sim/simoptions.h"
 
 #include "net/hostport.h"
+#include "net/wireformat.h"
 #include "sim/blockencoder.h"
 
 #include <QCommandLineParser>
@@ -8,7 +9,7 @@
 namespace {
 
 const char *const description =
-    "Target simulator for radarclient: answers every request byte 0x02 with one\n"
+    "Target simulator for radarclient: answers every request byte %3 with one\n"
     "block of targets (the first block of a connection in the first layout, every\n"
     "later one with a running block number) and ignores all other bytes.\n"
     "\n"
@@ -38,8 +39,8 @@ const char *const description =
     "\n"
     "%2"
     "\n"
-    "A block's 16-bit size field limits it to 6553 records, so --targets accepts\n"
-    "0 to 6553 although the client's table holds 10000.\n"
+    "A block's 16-bit size field limits it to %4 records, so --targets accepts\n"
+    "0 to %4 although the client's table holds %5.\n"
     "\n"
     "Exit codes: 0 after SIGINT or SIGTERM, 1 when the port cannot be opened or\n"
     "the recording cannot be written, 2 for invalid options (an --upstream that is\n"
@@ -51,7 +52,11 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QString::fromLatin1(description).arg(faultModesHelp(), BridgeCommandLine::help()));
+        QString::fromLatin1(description)
+            .arg(faultModesHelp(), BridgeCommandLine::help(),
+                 QString::asprintf("0x%02x", unsigned(wire::requestByte)),
+                 QString::number(wire::maxRecordsPerBlock),
+                 QString::number(wire::clientTableSize)));
     parser.addHelpOption();
     const QCommandLineOption portOption(
         "port",
