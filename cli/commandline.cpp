@@ -5,14 +5,21 @@
 
 #include <cstdio>
 
-bool CommandLineRequest::parse(QCommandLineParser &parser, const QStringList &arguments)
+bool CommandLineRequest::parse(QCommandLineParser &parser, const QStringList &arguments,
+                               const QCommandLineOption *versionOption)
 {
     if (!parser.parse(arguments)) {
         status = Invalid;
         text = parser.errorText();
-    } else if (parser.isSet("help")) {
+    } else if (parser.isSet("help") || parser.isSet("help-all")) {
+        // --help-all would add the toolkit's options, which the servers do
+        // not take; the same help, rather than a run nobody asked for.
         status = ShowHelp;
         text = parser.helpText();
+    } else if (versionOption && parser.isSet(*versionOption)) {
+        status = ShowVersion;
+        text = QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() +
+               '\n';
     } else {
         status = Run;
     }
@@ -21,22 +28,15 @@ bool CommandLineRequest::parse(QCommandLineParser &parser, const QStringList &ar
 
 int CommandLineRequest::answer() const
 {
-    if (status == ShowHelp) {
+    if (status == ShowHelp || status == ShowVersion) {
         std::fputs(qPrintable(text), stdout);
         return 0;
     }
     return fail(exitInvalidOptions, text);
 }
 
-void logLine(const QString &line)
-{
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                 qPrintable(line));
-    std::fflush(stderr);
-}
-
 int fail(int status, const QString &message)
 {
-    logLine(message);
+    complain(message);
     return status;
 }

@@ -1,14 +1,17 @@
-// The command-line conventions of the server tools (radarsim, radarprobe):
-// a tool's parser never exits or prints, it returns a CommandLine; runTool
-// prints the help text or the refusal and exits, or runs the tool with the
-// options. Every complaint is one line on standard error after the tool's
-// name.
+// The command-line conventions of the programs (radarsim, radarprobe,
+// radarclient): a tool's parser never exits or prints, it returns a
+// CommandLine; runTool (or the client's main) prints the help text, the
+// version or the refusal and exits, or runs the tool with the options. Every complaint is one line
+// on standard error after the tool's name (see logline.h).
 #pragma once
+
+#include "cli/logline.h"
 
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
+class QCommandLineOption;
 class QCommandLineParser;
 
 // Exit status for options a tool cannot use; --help exits with 0.
@@ -17,20 +20,24 @@ constexpr int exitInvalidOptions = 2;
 // What a command line asks for, apart from the options themselves.
 struct CommandLineRequest
 {
-    enum Status { Run, ShowHelp, Invalid };
+    enum Status { Run, ShowHelp, ShowVersion, Invalid };
 
     Status status = Run;
-    QString text; // the help text for ShowHelp, one error line for Invalid
+    // The help text for ShowHelp, the version line for ShowVersion, one
+    // error line for Invalid.
+    QString text;
 
     // Parses `arguments` (program name first) with `parser`, which holds the
-    // tool's options and its --help (QCommandLineParser::addHelpOption).
-    // True when the tool's own options are to be read from `parser`;
-    // otherwise status and text say why not.
-    bool parse(QCommandLineParser &parser, const QStringList &arguments);
+    // tool's options and its --help and --help-all
+    // (QCommandLineParser::addHelpOption), and --version when
+    // `versionOption` is given. True when the tool's own options are to be
+    // read from `parser`; otherwise status and text say why not.
+    bool parse(QCommandLineParser &parser, const QStringList &arguments,
+               const QCommandLineOption *versionOption = nullptr);
 
     // The answer to a request that is not Run, as main returns it: the help
-    // text on standard output and 0, or the error line on standard error and
-    // exitInvalidOptions.
+    // text or the version on standard output and 0, or the error line on
+    // standard error and exitInvalidOptions.
     int answer() const;
 };
 
@@ -48,11 +55,7 @@ template <typename Options> struct CommandLine : CommandLineRequest
     }
 };
 
-// Writes "TOOL: line" to standard error at once, TOOL being the
-// application's name: complaints, and the servers' log.
-void logLine(const QString &line);
-
-// logLine(message), then `status` for main to return.
+// complain(message), then `status` for main to return.
 int fail(int status, const QString &message);
 
 // A server tool's main: makes the application, named `name` for every

@@ -18,6 +18,7 @@ protected:
     static constexpr int exitMs = 20000;
     static constexpr int quietMs = 300;
     static constexpr int tickIntervalMs = 20; // the client's timer; a request at most every tick
+    static constexpr const char *errorBoxTitle = "^Client error$";
 
     void SetUp() override
     {
@@ -28,10 +29,13 @@ protected:
     // For a test that measures memory (see RadarClientProcess).
     void measureMemory() { run.holdNoFreedBlocks(); }
 
-    void startInWorkDir()
+    // The client's standard output is read by no one; its log (standard
+    // error) goes to the test's unless the test reads it.
+    void startInWorkDir(const QStringList &arguments = {},
+                        QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel)
     {
-        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        ASSERT_TRUE(run.start(work.path(), display.environment()));
+        client.setProcessChannelMode(channels);
+        ASSERT_TRUE(run.start(work.path(), display.environment(), arguments));
     }
 
     // Events keep being processed while waiting, so test servers stay served.
@@ -47,15 +51,25 @@ protected:
         EXPECT_EQ(client.exitCode(), 0);
     }
 
-    // Finds the one error box, presses Return on it and checks the clean exit.
-    void dismissTheOneErrorBox()
+    // Waits for the one error box of a running client and returns it.
+    QString theOneErrorBox()
     {
-        const QString errorBoxTitle = "^Client error$";
         const QStringList boxes = display.waitForWindowsNamed(errorBoxTitle, appearMs);
-        ASSERT_EQ(boxes.size(), 1) << "expected one \"Client error\" box";
+        EXPECT_EQ(boxes.size(), 1) << "expected one \"Client error\" box";
         EXPECT_EQ(client.state(), QProcess::Running);
-        QTest::qWait(quietMs);
-        EXPECT_EQ(display.waitForWindowsNamed(errorBoxTitle, 0).size(), 1);
+        return boxes.value(0);
+    }
+
+    // Finds the one error box, checks that it stays `stayMs`, presses
+    // Return on it and checks the clean exit.
+    void dismissTheOneErrorBox(int stayMs = quietMs)
+    {
+        const QString box = theOneErrorBox();
+        ASSERT_FALSE(box.isEmpty());
+        QTest::qWait(stayMs);
+        EXPECT_EQ(client.state(), QProcess::Running);
+        const QStringList boxes = display.waitForWindowsNamed(errorBoxTitle, 0);
+        ASSERT_EQ(boxes.size(), 1) << "the box did not stay";
         ASSERT_TRUE(display.pressKeys(boxes.first(), {"Return"}));
         expectCleanExit();
     }

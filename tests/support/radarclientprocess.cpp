@@ -7,7 +7,8 @@ RadarClientProcess::~RadarClientProcess()
     endProcess(process);
 }
 
-bool RadarClientProcess::start(const QString &workingDirectory, QProcessEnvironment env)
+bool RadarClientProcess::start(const QString &workingDirectory, QProcessEnvironment env,
+                               const QStringList &arguments)
 {
     env.insert("LD_PRELOAD", RADAR_NODLCLOSE_PATH);
     // The preload comes ahead of the sanitizer runtime, which asks to be
@@ -19,6 +20,6 @@ bool RadarClientProcess::start(const QString &workingDirectory, QProcessEnvironm
     env.insert("ASAN_OPTIONS", options);
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workingDirectory);
-    process.start(RADARCLIENT_PATH, QStringList());
+    process.start(RADARCLIENT_PATH, arguments);
     return process.waitForStarted(startTimeoutMs);
 }

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 class RadarClientProcess
 {
@@ -26,10 +27,11 @@ public:
     void holdNoFreedBlocks() { noQuarantine = true; }
 
     // Starts the client in `workingDirectory` with `env` (a display's
-    // environment, with any variables of the caller) and the sanitizer
-    // settings; false if it did not start. Set the channels of `process`
-    // before.
-    bool start(const QString &workingDirectory, QProcessEnvironment env);
+    // environment, with any variables of the caller), the sanitizer
+    // settings and `arguments`; false if it did not start. Set the channels
+    // of `process` before.
+    bool start(const QString &workingDirectory, QProcessEnvironment env,
+               const QStringList &arguments = {});
 
     QProcess process;
 
