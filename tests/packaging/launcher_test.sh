@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs radarclient-launch from a scratch prefix whose radarclient is a
 # stand-in that reports where and how it was started, under a scratch HOME
-# (with a blank in its path) and without the caller's XDG variables.
+# (with a blank in its path) and without the caller's XDG variables; with
+# --kiosk, the stand-in follows a plan of exits and the launcher must start
+# it again after the right pauses, stop on status 0 and 2, and stop it on
+# SIGTERM.
 #   launcher_test.sh PATH_TO_LAUNCHER
 set -euo pipefail
 
@@ -35,6 +38,7 @@ make_prefix() { # dir
     echo "settings=$(cat clientSettings.xml)"
     echo "model=$(cat mdl/radar2.obj)"
 } >"$STANDIN_REPORT"
+[ -z "${STANDIN_PLAN:-}" ] || . "$STANDIN_RUNS"
 exit 7
 EOF
     chmod +x "$1/bin/radarclient"
@@ -165,6 +169,107 @@ err=$(env -i PATH=/usr/bin:/bin "$tmp/relocated/bin/radarclient-launch" 2>&1 >/d
     status=$?
 check_eq "no HOME: status" "$status" 1
 [[ "$err" == *"neither HOME nor XDG_STATE_HOME is set"* ]] || fail "no HOME: message '$err'"
+
+# --- kiosk supervision ---
+# Each run of the stand-in logs its start time in ms and its arguments, then
+# does the next step of STANDIN_PLAN (comma-separated): exit with a status,
+# "long:STATUS" to exit after a run longer than the steady time, or "wait"
+# to run until SIGTERM; beyond the plan, it exits 0.
+launcher=$tmp/relocated/bin/radarclient-launch
+mkdir -p "$tmp/relocated/share/radarclient/mdl"
+echo "v 0 0 0" >"$tmp/relocated/share/radarclient/mdl/radar2.obj"
+runs=$tmp/runs
+cat >"$tmp/runs.sh" <<'EOF'
+run=$(($(grep -c . "$STANDIN_LOG" 2>/dev/null || true) + 1))
+echo "$(date +%s%3N) $*" >>"$STANDIN_LOG"
+step=$(echo "$STANDIN_PLAN," | cut -d, -f"$run")
+case "$step" in
+'') exit 0 ;; # beyond the plan: a launcher that went on stops here
+long:*) sleep "$STANDIN_LONG_SECONDS"; exit "${step#long:}" ;;
+wait)
+    trap 'echo TERM >>"$STANDIN_LOG.signals"; exit 143' TERM
+    while :; do sleep 0.05; done
+    ;;
+esac
+exit "$step"
+EOF
+first_ms=100
+longest_ms=400
+steady_ms=1500
+long_seconds=1.6 # over steady_ms, which a short run stays far below even on a loaded machine
+pace=(--first-pause "$first_ms" --longest-pause "$longest_ms" --steady-run "$steady_ms")
+stamped='^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}[+-][0-9]{2}:[0-9]{2} radarclient-launch: '
+kiosk_log=$tmp/kiosk.log
+
+kiosk() { # plan launcher-options...: runs the launcher to its end, sets status
+    local plan=$1
+    shift
+    rm -f "$runs" "$runs.signals"
+    status=0
+    EXTRA_ENV="STANDIN_RUNS=$tmp/runs.sh STANDIN_LOG=$runs STANDIN_LONG_SECONDS=$long_seconds"
+    EXTRA_ENV+=" STANDIN_PLAN=$plan"
+    if [ "$plan" = wait ]; then
+        # shellcheck disable=SC2086
+        env -i HOME="$home" PATH=/usr/bin:/bin STANDIN_REPORT="$report" $EXTRA_ENV \
+            "$launcher" "$@" >/dev/null 2>"$kiosk_log" &
+    else
+        launch "$launcher" "$@" >/dev/null 2>"$kiosk_log" || status=$?
+    fi
+    EXTRA_ENV=
+}
+runs_made() {
+    if [ -f "$runs" ]; then grep -c . "$runs"; else echo 0; fi
+}
+
+# Pauses double up to the longest and start over after a long run; status 0 stops.
+kiosk 5,4,3,5,long:5,5,0 --kiosk 7 "${pace[@]}" -- -display :9
+check_eq "kiosk: status after the client closed" "$status" 0
+check_eq "kiosk: runs" "$(runs_made)" 7
+check_eq "kiosk: client arguments" "$(cut -d' ' -f2- "$runs" | sort -u)" "--kiosk 7 -display :9"
+pauses=$(sed -n 's/.*starting it again in \([0-9.]*\) s$/\1/p' "$kiosk_log" | tr '\n' ' ')
+check_eq "kiosk: pauses" "$pauses" "0.100 0.200 0.400 0.400 0.100 0.200 "
+check_eq "kiosk: exits logged" "$(grep -c 'radarclient exited with status [0-9]* after' "$kiosk_log")" 7
+if grep -Evq "$stamped" "$kiosk_log"; then
+    fail "kiosk: log lines without the time stamp: $(grep -Ev "$stamped" "$kiosk_log")"
+fi
+# Every start comes at least its pause after the one before, however late.
+read -r -a pause_list <<<"$pauses"
+mapfile -t starts < <(cut -d' ' -f1 "$runs")
+for ((i = 1; i < ${#starts[@]}; i++)); do
+    pause_ms=$(awk -v s="${pause_list[i - 1]}" 'BEGIN { printf "%d", s * 1000 }')
+    gap_ms=$((starts[i] - starts[i - 1]))
+    [ "$gap_ms" -ge "$pause_ms" ] ||
+        fail "kiosk: start $((i + 1)) came $gap_ms ms after the one before, within its pause of $pause_ms ms"
+done
+
+# Options the client refuses (status 2) end the supervision too; without
+# seconds the client's own default box time holds.
+kiosk 2 --kiosk
+check_eq "kiosk: status after invalid options" "$status" 2
+check_eq "kiosk: one run with the default box time" "$(cut -d' ' -f2- "$runs")" "--kiosk"
+
+# SIGTERM ends the client and then the launcher, which starts nothing more.
+kiosk wait --kiosk "${pace[@]}"
+pid=$!
+for ((i = 0; i < 200; i++)); do
+    [ "$(runs_made)" -eq 0 ] || break
+    sleep 0.1
+done
+kill -TERM "$pid"
+for ((i = 0; i < 200; i++)); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    fail "kiosk: the launcher outlived SIGTERM"
+    kill -KILL "$pid"
+fi
+status=0
+wait "$pid" || status=$?
+check_eq "kiosk: launcher ended by SIGTERM" "$status" 143
+check_eq "kiosk: SIGTERM passed to the client" "$(cat "$runs.signals" 2>/dev/null)" TERM
+check_eq "kiosk: runs after SIGTERM" "$(runs_made)" 1
+grep -q 'radarclient-launch: stopped by SIGTERM$' "$kiosk_log" || fail "kiosk: no stop logged"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
