@@ -12,7 +12,7 @@ RADAR_PACKAGES=(
     libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
     libgtest-dev libgmock-dev libtinyobjloader-dev
     xvfb xauth x11-utils xdotool matchbox-window-manager imagemagick
-    locales desktop-file-utils man-db dpkg-dev file
+    locales desktop-file-utils man-db dpkg-dev file lintian systemd
     clang libclang-rt-14-dev
     liblo-dev
 )

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The manual pages render without groff warnings and document exactly the
-# options the programs accept; the desktop entry is valid and runs the
-# launcher. Exits 77 (skipped) when man itself is not installed.
-#   documentation_test.sh PACKAGING_DIR [PATH_TO_RADARSIM [PATH_TO_RADARPROBE]]
+# options the programs accept, and the client's page its version; the
+# desktop entry is valid, runs the launcher and has its icon. Exits 77
+# (skipped) when man itself is not installed.
+#   documentation_test.sh PACKAGING_DIR PATH_TO_RADARCLIENT [PATH_TO_RADARSIM [PATH_TO_RADARPROBE]]
 set -euo pipefail
 
 packaging=$1
-radarsim=${2:-}
-radarprobe=${3:-}
+radarclient=$2
+radarsim=${3:-}
+radarprobe=${4:-}
 failures=0
 
 fail() {
@@ -33,9 +35,13 @@ for page in "${pages[@]}"; do
     done
 done
 
-# Long options named in a help text, and in a manual page's source.
+# Long options named in a help text, and in the synopsis and options of a
+# manual page's source (other sections show other commands' options too).
 help_options() { grep -o -- '--[a-z][a-z-]*' | sort -u; }
-page_options() { grep -o -- '\\-\\-[a-z][a-z\\-]*' "$1" | sed 's/\\-/-/g' | sort -u; }
+page_options() {
+    sed -n '/^\.SH SYNOPSIS/,/^\.SH DESCRIPTION/p; /^\.SH OPTIONS/,/^\.SH [^O]/p' "$1" |
+        grep -o -- '\\-\\-[a-z][a-z\\-]*' | sed 's/\\-/-/g' | sort -u
+}
 
 compare_options() { # name help-text page
     local in_help in_page
@@ -51,6 +57,11 @@ compare_options() { # name help-text page
 
 compare_options radarclient-launch "$(sh "$packaging/radarclient-launch" --help)" \
     "$packaging/man/radarclient-launch.1"
+# Help and version need no display.
+compare_options radarclient "$(env -u DISPLAY "$radarclient" --help)" "$packaging/man/radarclient.1"
+version=$(env -u DISPLAY "$radarclient" --version)
+grep -q "^\.TH RADARCLIENT 1 [0-9]* \"$version\"" "$packaging/man/radarclient.1" ||
+    fail "radarclient.1 is not the page of $version"
 if [ -n "$radarsim" ]; then
     compare_options radarsim "$("$radarsim" --help)" "$packaging/man/radarsim.1"
 fi
@@ -68,6 +79,8 @@ fi
 grep -qx 'Type=Application' "$desktop" || fail "desktop entry is no application"
 grep -qx 'Exec=radarclient-launch' "$desktop" || fail "desktop entry does not run the launcher"
 grep -qx 'Terminal=false' "$desktop" || fail "desktop entry opens a terminal"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+grep -q '<svg ' "$packaging/$icon.svg" 2>/dev/null || fail "desktop entry's icon '$icon' is no SVG of ours"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -49,6 +49,7 @@ for texture in radarr2t2 radartischr2t radarscheibe radgreen radardisplay person
 done
 expect_file "$data/clientSettings.xml"
 expect_file "$prefix/share/applications/radarclient.desktop"
+expect_file "$prefix/share/icons/hicolor/scalable/apps/radarclient.svg"
 for page in radarclient radarclient-launch; do
     expect_file "$prefix/share/man/man1/$page.1.gz"
 done
