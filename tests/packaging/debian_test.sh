@@ -19,11 +19,7 @@ done
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 if ! cpack --config "$build_dir/CPackConfig.cmake" -B "$tmp" -G DEB >"$tmp/cpack.log" 2>&1; then
     tail -n 40 "$tmp/cpack.log" >&2
@@ -55,8 +51,4 @@ dpkg-deb --ctrl-tarfile "${runtime[0]}" | tar -xO ./conffiles 2>/dev/null | grep
 unit=$(dpkg-deb --fsys-tarfile "${runtime[0]}" | tar -xO ./usr/lib/systemd/system/radarsim.service)
 grep -q '^ExecStart=/usr/bin/radarsim ' <<<"$unit" || fail "the unit does not run /usr/bin/radarsim"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "Debian packages: lintian finds no error, services in place"
+finish_checks "Debian packages"

@@ -10,12 +10,7 @@ packaging=$1
 radarclient=$2
 radarsim=${3:-}
 radarprobe=${4:-}
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 if ! command -v man >/dev/null; then
     echo "man is not installed: skipped"
@@ -82,8 +77,4 @@ grep -qx 'Terminal=false' "$desktop" || fail "desktop entry opens a terminal"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 grep -q '<svg ' "$packaging/$icon.svg" 2>/dev/null || fail "desktop entry's icon '$icon' is no SVG of ours"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "manual pages and desktop entry: all checks passed"
+finish_checks "manual pages and desktop entry"

@@ -13,12 +13,7 @@ link_flags=${4:-}
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 expect_file() {
     [ -f "$1" ] || fail "missing $1"
 }
@@ -136,8 +131,4 @@ $actual
 expected:
 $expected"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "installed tree, moved prefix, launcher and consumer project: all checks passed"
+finish_checks "installed tree, moved prefix, launcher and consumer project"

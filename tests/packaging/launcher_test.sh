@@ -11,15 +11,7 @@ set -euo pipefail
 launcher_src=$1
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-check_eq() { # what actual expected
-    [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 make_prefix() { # dir
     mkdir -p "$1/bin" "$1/share/radarclient/mdl" "$1/share/radarclient/textures"
@@ -271,8 +263,4 @@ check_eq "kiosk: SIGTERM passed to the client" "$(cat "$runs.signals" 2>/dev/nul
 check_eq "kiosk: runs after SIGTERM" "$(runs_made)" 1
 grep -q 'radarclient-launch: stopped by SIGTERM$' "$kiosk_log" || fail "kiosk: no stop logged"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "launcher: all checks passed"
+finish_checks "launcher"

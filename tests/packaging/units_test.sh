@@ -17,11 +17,7 @@ fi
 
 harness_begin
 tmp=$HARNESS_WORK
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 prefix="$tmp/prefix"
 if ! cmake --install "$build_dir" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
@@ -61,8 +57,4 @@ source "$environment"
 start_radarsim "$prefix/bin/radarsim" ${RADARSIM_OPTIONS:-} ||
     fail "radarsim does not serve with the options of $environment"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "systemd units: all checks passed"
+finish_checks "systemd units"
