@@ -165,8 +165,9 @@ check_eq "no HOME: status" "$status" 1
 # --- kiosk supervision ---
 # Each run of the stand-in logs its start time in ms and its arguments, then
 # does the next step of STANDIN_PLAN (comma-separated): exit with a status,
-# "long:STATUS" to exit after a run longer than the steady time, or "wait"
-# to run until SIGTERM; beyond the plan, it exits 0.
+# "long:STATUS" to exit after a run longer than the steady time, "segv" to
+# die by SIGSEGV as a crash does, or "wait" to run until SIGTERM; beyond the
+# plan, it exits 0.
 launcher=$tmp/relocated/bin/radarclient-launch
 mkdir -p "$tmp/relocated/share/radarclient/mdl"
 echo "v 0 0 0" >"$tmp/relocated/share/radarclient/mdl/radar2.obj"
@@ -178,6 +179,7 @@ step=$(echo "$STANDIN_PLAN," | cut -d, -f"$run")
 case "$step" in
 '') exit 0 ;; # beyond the plan: a launcher that went on stops here
 long:*) sleep "$STANDIN_LONG_SECONDS"; exit "${step#long:}" ;;
+segv) kill -SEGV $$ ;;
 wait)
     trap 'echo TERM >>"$STANDIN_LOG.signals"; exit 143' TERM
     while :; do sleep 0.05; done
@@ -187,9 +189,11 @@ exit "$step"
 EOF
 first_ms=100
 longest_ms=400
-steady_ms=1500
-long_seconds=1.6 # over steady_ms, which a short run stays far below even on a loaded machine
-pace=(--first-pause "$first_ms" --longest-pause "$longest_ms" --steady-run "$steady_ms")
+steady_ms=4000
+long_seconds=4.1 # over steady_ms, which a short run stays far below even on a loaded machine
+test_pace="RADARCLIENT_LAUNCH_FIRST_PAUSE_MS=$first_ms RADARCLIENT_LAUNCH_LONGEST_PAUSE_MS=$longest_ms"
+test_pace+=" RADARCLIENT_LAUNCH_STEADY_RUN_MS=$steady_ms"
+pace=$test_pace
 stamped='^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}[+-][0-9]{2}:[0-9]{2} radarclient-launch: '
 kiosk_log=$tmp/kiosk.log
 
@@ -199,7 +203,7 @@ kiosk() { # plan launcher-options...: runs the launcher to its end, sets status
     rm -f "$runs" "$runs.signals"
     status=0
     EXTRA_ENV="STANDIN_RUNS=$tmp/runs.sh STANDIN_LOG=$runs STANDIN_LONG_SECONDS=$long_seconds"
-    EXTRA_ENV+=" STANDIN_PLAN=$plan"
+    EXTRA_ENV+=" STANDIN_PLAN=$plan $pace"
     if [ "$plan" = wait ]; then
         # shellcheck disable=SC2086
         env -i HOME="$home" PATH=/usr/bin:/bin STANDIN_REPORT="$report" $EXTRA_ENV \
@@ -213,14 +217,17 @@ runs_made() {
     if [ -f "$runs" ]; then grep -c . "$runs"; else echo 0; fi
 }
 
-# Pauses double up to the longest and start over after a long run; status 0 stops.
-kiosk 5,4,3,5,long:5,5,0 --kiosk 7 "${pace[@]}" -- -display :9
+# Pauses double up to the longest and start over after a long run, a crash
+# counting as a failed run; status 0 stops.
+kiosk 5,4,3,segv,long:5,5,0 --kiosk 7 -- -display :9
 check_eq "kiosk: status after the client closed" "$status" 0
 check_eq "kiosk: runs" "$(runs_made)" 7
 check_eq "kiosk: client arguments" "$(cut -d' ' -f2- "$runs" | sort -u)" "--kiosk 7 -display :9"
 pauses=$(sed -n 's/.*starting it again in \([0-9.]*\) s$/\1/p' "$kiosk_log" | tr '\n' ' ')
 check_eq "kiosk: pauses" "$pauses" "0.100 0.200 0.400 0.400 0.100 0.200 "
-check_eq "kiosk: exits logged" "$(grep -c 'radarclient exited with status [0-9]* after' "$kiosk_log")" 7
+ends=$(sed -n 's/.*radarclient-launch: radarclient \(.*\) after [0-9.]* s$/\1/p' "$kiosk_log" | tr '\n' ,)
+check_eq "kiosk: ends logged" "$ends" "exited with status 5,exited with status 4,exited with status 3,\
+was killed by SIGSEGV,exited with status 5,exited with status 5,exited with status 0,"
 if grep -Evq "$stamped" "$kiosk_log"; then
     fail "kiosk: log lines without the time stamp: $(grep -Ev "$stamped" "$kiosk_log")"
 fi
@@ -240,8 +247,17 @@ kiosk 2 --kiosk
 check_eq "kiosk: status after invalid options" "$status" 2
 check_eq "kiosk: one run with the default box time" "$(cut -d' ' -f2- "$runs")" "--kiosk"
 
+# A pace that is no number of milliseconds is refused before any start.
+pace="RADARCLIENT_LAUNCH_STEADY_RUN_MS=1m"
+kiosk 5 --kiosk
+check_eq "kiosk: status with a bad pace" "$status" 1
+check_eq "kiosk: runs with a bad pace" "$(runs_made)" 0
+grep -q 'RADARCLIENT_LAUNCH_\*_MS variables take milliseconds, not "1m"' "$kiosk_log" ||
+    fail "kiosk: bad pace message '$(cat "$kiosk_log")'"
+pace=$test_pace
+
 # SIGTERM ends the client and then the launcher, which starts nothing more.
-kiosk wait --kiosk "${pace[@]}"
+kiosk wait --kiosk
 pid=$!
 for ((i = 0; i < 200; i++)); do
     [ "$(runs_made)" -eq 0 ] || break
