@@ -55,9 +55,9 @@ std::shared_ptr<const RecordingFile> loadRecording(const QString &path, bool loo
         return nullptr;
     }
     if (!recording->cutOff().isEmpty())
-        logLine(QString("%1; replaying the %2 whole block(s) before it")
-                    .arg(recording->cutOff())
-                    .arg(recording->blocks().size()));
+        complain(QString("%1; replaying the %2 whole block(s) before it")
+                     .arg(recording->cutOff())
+                     .arg(recording->blocks().size()));
     const int minimum = loop ? 2 : 1;
     if (recording->blocks().size() < minimum) {
         *error = QString("%1: holds %2 block(s); %3 needs at least %4")
