@@ -173,6 +173,8 @@ mkdir -p "$tmp/relocated/share/radarclient/mdl"
 echo "v 0 0 0" >"$tmp/relocated/share/radarclient/mdl/radar2.obj"
 runs=$tmp/runs
 cat >"$tmp/runs.sh" <<'EOF'
+# Set before the start is logged, which the test waits for to send SIGTERM.
+trap 'echo TERM >>"$STANDIN_LOG.signals"; exit 143' TERM
 run=$(($(grep -c . "$STANDIN_LOG" 2>/dev/null || true) + 1))
 echo "$(date +%s%3N) $*" >>"$STANDIN_LOG"
 step=$(echo "$STANDIN_PLAN," | cut -d, -f"$run")
@@ -181,7 +183,6 @@ case "$step" in
 long:*) sleep "$STANDIN_LONG_SECONDS"; exit "${step#long:}" ;;
 segv) kill -SEGV $$ ;;
 wait)
-    trap 'echo TERM >>"$STANDIN_LOG.signals"; exit 143' TERM
     while :; do sleep 0.05; done
     ;;
 esac
