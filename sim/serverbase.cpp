@@ -51,12 +51,9 @@ void ServerConnection::finish(qint64 blocks)
 }
 
 ServerBase::ServerBase(QObject *parent)
-    : QObject(parent), server(new QTcpServer(this)), retryTimer(new QTimer(this)),
-      clearTimer(new QTimer(this))
+    : QObject(parent), server(new QTcpServer(this)), retryTimer(new QTimer(this))
 {
     retryTimer->setSingleShot(true);
-    clearTimer->setSingleShot(true);
-    connect(clearTimer, &QTimer::timeout, this, &ServerBase::acceptingAgain);
     connect(server, &QTcpServer::newConnection, this, &ServerBase::acceptConnections);
     connect(server, &QTcpServer::acceptError, this, &ServerBase::acceptFailed);
     connect(retryTimer, &QTimer::timeout, this, &ServerBase::resumeAccepting);
@@ -93,6 +90,8 @@ void ServerBase::limitConnections(int most, const QString &why)
 void ServerBase::acceptConnections()
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
+        if (acceptPaused)
+            acceptingAgain();
         if (maxConnections > 0 && connections >= maxConnections) {
             if (closedClients++ == 0)
                 logLine(QString("%1 clients connected, the most this server takes; closing new "
@@ -115,7 +114,6 @@ void ServerBase::acceptConnections()
 void ServerBase::acceptFailed()
 {
     server->pauseAccepting();
-    clearTimer->stop();
     if (!acceptPaused) {
         acceptPaused = true;
         logLine(QString("cannot accept a client: %1; pausing new clients until one leaves, "
@@ -126,14 +124,12 @@ void ServerBase::acceptFailed()
     retryTimer->start(acceptRetryMs);
 }
 
-// A failure, if it persists, comes back at once; the episode ends when
-// none has come for as long as a retry waits.
+// A failure, if it persists, comes back at once; the episode ends with the
+// first client taken, however long the machine took to get there.
 void ServerBase::resumeAccepting()
 {
     retryTimer->stop();
     server->resumeAccepting();
-    if (acceptPaused)
-        clearTimer->start(acceptRetryMs);
 }
 
 void ServerBase::acceptingAgain()

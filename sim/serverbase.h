@@ -109,16 +109,16 @@ private slots:
     void acceptConnections();
     void acceptFailed();
     void resumeAccepting();
-    void acceptingAgain();
     void connectionFinished(ServerConnection *connection);
 
 private:
     QTcpServer *server;
     QTimer *retryTimer; // the next try after a failed accept
-    QTimer *clearTimer; // the end of an episode of failed accepts
     int connections = 0;
     int maxConnections = 0; // 0: no limit
     QString limitReason;
     bool acceptPaused = false; // an episode of failed accepts
+
+    void acceptingAgain();
     qint64 closedClients = 0;  // in an episode of too many connections
 };
