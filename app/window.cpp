@@ -17,6 +17,7 @@ const int defaultTimeToLive = 0; // seconds; 0 or less: no limit
 const int defaultPort = 3333;
 const int maxPort = 65535;
 const char defaultHost[] = "localhost";
+const bool defaultLiveConsole = true;
 const int viewStretch = 0;
 const int layoutMargin = 0;
 } // namespace
@@ -28,7 +29,8 @@ Window::Window()
     int timeToLive = defaultTimeToLive;
     int port = defaultPort;
     QString host;
-    if (!readSettings(&timeToLive, &port, &host)) {
+    bool liveConsole = defaultLiveConsole;
+    if (!readSettings(&timeToLive, &port, &host, &liveConsole)) {
         showError(tr("Unable to load the file clientSttings.xml!"));
         return;
     }
@@ -38,7 +40,8 @@ Window::Window()
     }
     startRunTimeLimit(timeToLive);
 
-    glWidget = new GLWidget(&logic);
+    // Without the live figures the console shows its art alone.
+    glWidget = new GLWidget(&logic.state(), liveConsole ? &logic.link() : nullptr);
     QHBoxLayout *layout = new QHBoxLayout;
     layout->addWidget(glWidget, viewStretch);
     layout->setContentsMargins(layoutMargin, layoutMargin, layoutMargin, layoutMargin);
@@ -62,13 +65,14 @@ bool Window::isInitialized() const
     return initialized;
 }
 
-bool Window::readSettings(int *timeToLive, int *port, QString *host)
+bool Window::readSettings(int *timeToLive, int *port, QString *host, bool *liveConsole)
 {
     try {
         SettingsFile settings(settingsFileName);
         *timeToLive = settings.readInt("timeToLive", defaultTimeToLive);
         *port = settings.readInt("port", defaultPort);
         *host = settings.readString("host", defaultHost);
+        *liveConsole = settings.readBool("liveConsole", defaultLiveConsole);
         return true;
     } catch (SettingsError *error) {
         delete error;
