@@ -63,6 +63,19 @@ float SettingsFile::readFloat(const QString &name, float defaultValue) const
     return ok ? value : defaultValue;
 }
 
+bool SettingsFile::readBool(const QString &name, bool defaultValue) const
+{
+    const QDomElement element = findElement(name);
+    if (element.isNull())
+        return defaultValue;
+    const QString text = element.text().trimmed();
+    if (text == "true" || text == "1")
+        return true;
+    if (text == "false" || text == "0")
+        return false;
+    return defaultValue;
+}
+
 QString SettingsFile::readString(const QString &name, const QString &defaultValue) const
 {
     const QDomElement element = findElement(name);

@@ -33,6 +33,10 @@ public:
     // child is missing or its text does not convert.
     int readInt(const QString &name, int defaultValue) const;
     float readFloat(const QString &name, float defaultValue) const;
+    // The child's text as an XML boolean: true or 1, false or 0, spaces
+    // around allowed; the default when the child is missing or its text is
+    // anything else.
+    bool readBool(const QString &name, bool defaultValue) const;
     // The child's text exactly as written (not trimmed, may be empty); the
     // default only when the child is missing.
     QString readString(const QString &name, const QString &defaultValue) const;

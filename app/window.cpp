@@ -20,6 +20,7 @@ const int defaultTimeToLive = 0; // seconds; 0 or less: no limit
 const int defaultPort = 3333;
 const int maxPort = 65535;
 const char defaultHost[] = "localhost";
+const bool defaultLiveConsole = true;
 const int viewStretch = 0;
 const int layoutMargin = 0;
 
@@ -44,7 +45,8 @@ Window::Window(const ClientOptions &options) : options(options)
     int timeToLive = defaultTimeToLive;
     int port = defaultPort;
     QString host;
-    if (!readSettings(&timeToLive, &port, &host)) {
+    bool liveConsole = defaultLiveConsole;
+    if (!readSettings(&timeToLive, &port, &host, &liveConsole)) {
         logLine(start + " (cannot be read)" + mode);
         fail(ExitCause::settingsUnreadable, tr("Unable to load the file clientSttings.xml!"));
         return;
@@ -59,7 +61,8 @@ Window::Window(const ClientOptions &options) : options(options)
     logLine("connected to " + server);
     startRunTimeLimit(timeToLive);
 
-    glWidget = new GLWidget(&logic);
+    // Without the live figures the console shows its art alone.
+    glWidget = new GLWidget(&logic.state(), liveConsole ? &logic.link() : nullptr);
     QHBoxLayout *layout = new QHBoxLayout;
     layout->addWidget(glWidget, viewStretch);
     layout->setContentsMargins(layoutMargin, layoutMargin, layoutMargin, layoutMargin);
@@ -90,13 +93,14 @@ int Window::finish() const
     return status;
 }
 
-bool Window::readSettings(int *timeToLive, int *port, QString *host)
+bool Window::readSettings(int *timeToLive, int *port, QString *host, bool *liveConsole)
 {
     try {
         SettingsFile settings(settingsFileName);
         *timeToLive = settings.readInt("timeToLive", defaultTimeToLive);
         *port = settings.readInt("port", defaultPort);
         *host = settings.readString("host", defaultHost);
+        *liveConsole = settings.readBool("liveConsole", defaultLiveConsole);
         return true;
     } catch (SettingsError *error) {
         delete error;

@@ -44,7 +44,7 @@ private slots:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
-    bool readSettings(int *timeToLive, int *port, QString *host);
+    bool readSettings(int *timeToLive, int *port, QString *host, bool *liveConsole);
     bool connectLogic(int port, const QString &host);
     void startRunTimeLimit(int timeToLive);
     void closeFor(ExitCause why);

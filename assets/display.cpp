@@ -3,9 +3,10 @@
 // is as wide as its placement (2 x scale); its lower part sits inside the
 // table, and its top stays low enough not to hide the disc's outer ring.
 #include "assets/assets.h"
-#include "assets/pixelfont.h"
 #include "assets/shading.h"
 #include "assets/shapes.h"
+#include "render/consolelayout.h"
+#include "render/pixelfont.h"
 
 #include <QConicalGradient>
 #include <QPainter>
@@ -24,10 +25,24 @@ constexpr double topY = 1.9, bottomY = 2 * placement.offset.y - topY;
 constexpr double topFrontZ = 2.3;      // where the sloping screen face begins
 constexpr double screenBottomY = 1.48; // where it meets the front lip
 
-// Painted at this size, which the regions below are in; the run directory
-// stores the painting reduced to the layout's texture size.
-const QSize paintSize(2048, 1024);
-const QRect screenFace(0, 0, 2048, 256), topFace(0, 256, 2048, 64);
+// Painted at twice the layout's texture size, which the regions below are
+// in; the run directory stores the painting reduced to the texture size.
+constexpr int paintScale = 2;
+constexpr layout::TextureSize textureSize = layout::displayModel.textureSize;
+const QSize paintSize(textureSize.width *paintScale, textureSize.height *paintScale);
+
+QRect painted(const layout::console::Rect &r)
+{
+    return QRect(r.x * paintScale, r.y * paintScale, r.width * paintScale, r.height * paintScale);
+}
+
+QPointF painted(const layout::console::Spot &s)
+{
+    return QPointF(s.x * paintScale, s.y * paintScale);
+}
+
+const QRect screenFace = painted(layout::console::region);
+const QRect topFace(0, 256, 2048, 64);
 const QRect lipFace(0, 320, 2048, 128), backFace(0, 448, 2048, 128);
 const QRect bottomFace(0, 576, 2048, 64);
 const QRect leftCap(0, 640, 256, 256), rightCap(256, 640, 256, 256);
@@ -35,7 +50,7 @@ const QRect leftCap(0, 640, 256, 256), rightCap(256, 640, 256, 256);
 const QColor housing(128, 134, 142);
 const QColor bezel(44, 46, 52);
 const QColor glass(4, 18, 13);
-const QColor phosphor(90, 255, 140);
+const QColor phosphor = QColor::fromRgb(layout::console::phosphorRgb);
 const QColor caption(110, 220, 255);
 
 // The cross-section, (z, y), from the back bottom round to the front bottom.
@@ -63,16 +78,17 @@ void paintGlass(QPainter &p, const QRectF &r)
         p.fillRect(QRectF(r.left(), y, r.width(), 1), QColor(0, 0, 0, 50));
 }
 
+// Labels at the layout's dot size; the figures beside them are the client's.
+void drawLabel(QPainter &p, const layout::console::Spot &at, const char *text)
+{
+    drawPixelText(p, painted(at), layout::console::dot * paintScale, text, caption);
+}
+
 void paintTargetList(QPainter &p, const QRectF &r)
 {
-    constexpr double headerDot = 4.5, rowDot = 3.5, rowPitch = 34;
-    drawPixelText(p, r.topLeft() + QPointF(22, 16), headerDot, "TARGETS", caption);
-    p.fillRect(QRectF(r.left() + 22, r.top() + 54, r.width() - 44, 2), scaled(caption, 0.6));
-    const char *rows[] = {"01  X 0.21  Y 0.74", "02  X 0.55  Y 0.32", "03  X 0.83  Y 0.61",
-                          "04  X 0.40  Y 0.18"};
-    for (int i = 0; i < 4; ++i)
-        drawPixelText(p, r.topLeft() + QPointF(22, 68 + i * rowPitch), rowDot, rows[i],
-                      i == 1 ? QColor(255, 220, 90) : phosphor);
+    drawLabel(p, layout::console::targetsLabel, "TARGETS");
+    const double ruleY = layout::console::targetsRuleY * paintScale;
+    p.fillRect(QRectF(r.left() + 22, ruleY, r.width() - 44, 2), scaled(caption, 0.6));
 }
 
 void paintScope(QPainter &p, const QRectF &r)
@@ -85,7 +101,8 @@ void paintScope(QPainter &p, const QRectF &r)
         p.drawEllipse(c, radius * ring / 3, radius * ring / 3);
     p.drawLine(c - QPointF(radius, 0), c + QPointF(radius, 0));
     p.drawLine(c - QPointF(0, radius), c + QPointF(0, radius));
-    // Beam at about 60 degrees with its trail behind.
+    // Beam at about 60 degrees with its trail behind; no blips, which would
+    // stand for targets that may not be there.
     QConicalGradient trail(c, 30); // Qt angles run anticlockwise from 3 o'clock
     trail.setColorAt(0.0, QColor(90, 255, 140, 200));
     trail.setColorAt(0.25, QColor(90, 255, 140, 0));
@@ -97,28 +114,20 @@ void paintScope(QPainter &p, const QRectF &r)
     p.drawLine(c,
                c + QPointF(std::cos(qDegreesToRadians(30.0)), -std::sin(qDegreesToRadians(30.0))) *
                        radius);
-    const QPointF blips[] = {{-0.58, -0.48}, {0.1, 0.36}, {0.66, -0.22}, {-0.2, 0.64}};
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 4; ++i) {
-        p.setBrush(i == 1 ? QColor(255, 220, 90) : QColor(200, 255, 210));
-        p.drawEllipse(c + blips[i] * radius, 6, 6);
-    }
     drawPixelText(p, r.topLeft() + QPointF(16, 14), 3, "PPI", caption);
-    drawPixelText(p, QPointF(r.right() - 16 - pixelTextWidth("4.5 KM", 3), r.top() + 14), 3,
-                  "4.5 KM", caption);
 }
 
 void paintStatus(QPainter &p, const QRectF &r)
 {
     drawPixelText(p, r.topLeft() + QPointF(22, 16), 6, "RADAR 2", caption);
-    drawPixelText(p, r.topLeft() + QPointF(22, 80), 3.5, "STATUS  ONLINE", phosphor);
-    drawPixelText(p, r.topLeft() + QPointF(22, 112), 3.5, "SWEEP   80 DEG/S", phosphor);
-    drawPixelText(p, r.topLeft() + QPointF(22, 144), 3.5, "TARGETS 4", phosphor);
-    // Signal bars.
-    const double barsLeft = r.right() - 150;
+    drawLabel(p, layout::console::linkLabel, "LINK");
+    drawLabel(p, layout::console::serverLabel, "HOST");
+    drawLabel(p, layout::console::rateLabel, "RATE");
+    // Signal bars beside the title, as art: they measure nothing.
+    const double barsLeft = r.right() - 150, barsBottom = r.top() + 58;
     for (int i = 0; i < 6; ++i) {
-        const double h = 18 + i * 14;
-        p.fillRect(QRectF(barsLeft + i * 22, r.bottom() - 20 - h, 14, h),
+        const double h = 12 + i * 8;
+        p.fillRect(QRectF(barsLeft + i * 22, barsBottom - h, 14, h),
                    i < 5 ? phosphor : scaled(phosphor, 0.3));
     }
 }
@@ -126,13 +135,12 @@ void paintStatus(QPainter &p, const QRectF &r)
 void paintScreenFace(QPainter &p)
 {
     paintPanel(p, screenFace, bezel, screenNormal());
-    constexpr double margin = 22, gap = 22, topMargin = 20, bottomMargin = 26;
-    const double w = (screenFace.width() - 2 * margin - 2 * gap) / 3;
-    const double h = screenFace.height() - topMargin - bottomMargin;
+    const QRect screens[] = {painted(layout::console::targetListScreen),
+                             painted(layout::console::scopeScreen),
+                             painted(layout::console::statusScreen)};
     void (*contents[])(QPainter &, const QRectF &) = {paintTargetList, paintScope, paintStatus};
     for (int i = 0; i < 3; ++i) {
-        const QRectF r(screenFace.left() + margin + i * (w + gap), screenFace.top() + topMargin, w,
-                       h);
+        const QRectF r = screens[i];
         // A lighter lower and right edge where the bezel steps down to the glass.
         p.fillRect(r.adjusted(-4, -4, 4, 4), scaled(shaded(bezel, screenNormal()), 1.6));
         p.fillRect(r.adjusted(-4, -4, 0, 0), scaled(shaded(bezel, screenNormal()), 0.5));

@@ -4,7 +4,7 @@
 // the viewer (image top = far side); the marker square shows it turned by
 // 180 degrees.
 #include "assets/assets.h"
-#include "assets/pixelfont.h"
+#include "render/pixelfont.h"
 
 #include <QPainter>
 #include <QPainterPath>

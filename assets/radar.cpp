@@ -3,9 +3,9 @@
 // as wide as its placement (2 x scale) and centres it on the offset; it
 // stays hidden under the table, so the visible part is a compact antenna.
 #include "assets/assets.h"
-#include "assets/pixelfont.h"
 #include "assets/shading.h"
 #include "assets/shapes.h"
+#include "render/pixelfont.h"
 
 #include <QPainter>
 

@@ -2,9 +2,9 @@
 // Its top carries the round scope under the client's disc and sweep.
 #include "assets/assets.h"
 #include "assets/halving.h"
-#include "assets/pixelfont.h"
 #include "assets/shading.h"
 #include "assets/shapes.h"
+#include "render/pixelfont.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -5,9 +5,11 @@
 #pragma once
 
 #include "net/blockreceiver.h"
+#include "net/linkstate.h"
 #include "net/radarstate.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
@@ -26,13 +28,15 @@ public:
     Logic();
     ~Logic();
 
-    // Blocks for up to 1000 ms; true when connected.
+    // Blocks for up to 1000 ms; true when connected. Names the server in
+    // the link record either way and starts measuring the request rate.
     bool connectToServer(const QString &host, quint16 port);
 
     // One tick, given the seconds since the previous one: sends one request
     // once more than 0.04 s have accumulated, and turns the sweep by 80
-    // degrees per second. False when a request was due and the connection
-    // is found lost; the call then changes nothing, so every later call that
+    // degrees per second; the link record follows. False when a request was
+    // due and the connection is found lost; the call then changes nothing
+    // but the link record (waiting, no requests), so every later call that
     // is due is false too.
     bool advance(double seconds);
 
@@ -42,6 +46,8 @@ public:
 
     // The angle and table above as one record, for the view.
     const RadarState &state() const { return drawn; }
+    // The link to the server as the console shows it.
+    const LinkState &link() const { return linkState; }
 
 private slots:
     // Shows the newest complete block received: however many blocks came
@@ -51,9 +57,16 @@ private slots:
 private:
     // Folds into [0, 360]; 360 stays 360, NaN and infinities stay as they are.
     static void wrapAngle(double &angle);
+    void updateLinkStatus();
+    void measureRequestRate();
 
     RadarState drawn;
-    float sendTimer = 0.0f; // seconds since the last request
+    LinkState linkState;
+    bool replied = false;     // a block has been decoded on this connection
+    double sinceReply = 0.0;  // seconds of ticks since the newest block
+    int requestsMeasured = 0; // written since rateClock started
+    QElapsedTimer rateClock;  // the current measuring interval
+    float sendTimer = 0.0f;   // seconds since the last request
     QByteArray request;
     QTcpSocket socket;
     BlockReceiver receiver;

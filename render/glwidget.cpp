@@ -1,13 +1,16 @@
 #include "render/glwidget.h"
 
 #include "net/logic.h"
+#include "render/consolefigures.h"
 #include "render/displaylist.h"
 #include "render/light.h"
+#include "render/liveconsole.h"
 #include "render/scenelayout.h"
 #include "render/scenemodels.h"
 #include "render/sceneresources.h"
 
 #include <GL/glu.h>
+#include <QTimer>
 
 namespace {
 
@@ -33,11 +36,13 @@ constexpr int minimumSide = 50;
 
 } // namespace
 
-GLWidget::GLWidget(Logic *logic) : GLWidget(&logic->state()) {}
+GLWidget::GLWidget(Logic *logic) : GLWidget(&logic->state(), &logic->link()) {}
 
-GLWidget::GLWidget(const RadarState *state)
-    : QGLWidget(nullptr, nullptr, Qt::WindowFlags()), state(state)
+GLWidget::GLWidget(const RadarState *state, const LinkState *link)
+    : QGLWidget(nullptr, nullptr, Qt::WindowFlags()), state(state), link(link),
+      consoleTimer(new QTimer(this))
 {
+    connect(consoleTimer, &QTimer::timeout, this, &GLWidget::redrawConsole);
 }
 
 GLWidget::~GLWidget() = default;
@@ -56,6 +61,8 @@ void GLWidget::initializeGL()
 {
     // Should the toolkit ever set up a new context for this view, the old
     // light and lists would otherwise leak and the light be GL_LIGHT1.
+    consoleTimer->stop();
+    console.reset();
     resources.reset();
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -71,6 +78,35 @@ void GLWidget::initializeGL()
     glMaterialfv(GL_FRONT, GL_DIFFUSE, materialDiffuse);
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    if (link) {
+        console.reset(new LiveConsole(resources->textures().display, resources->displayArt()));
+        redrawConsole();
+        if (isVisible())
+            consoleTimer->start(LiveConsole::redrawIntervalMs);
+    }
+}
+
+void GLWidget::showEvent(QShowEvent *event)
+{
+    QGLWidget::showEvent(event);
+    if (console)
+        consoleTimer->start(LiveConsole::redrawIntervalMs);
+}
+
+void GLWidget::hideEvent(QHideEvent *event)
+{
+    consoleTimer->stop();
+    QGLWidget::hideEvent(event);
+}
+
+void GLWidget::redrawConsole()
+{
+    if (!console)
+        return;
+    makeCurrent();
+    if (console->show(consoleFigures(*state, *link)))
+        update();
 }
 
 void GLWidget::resizeGL(int width, int height)

@@ -41,7 +41,7 @@ SceneResources::SceneResources(QGLWidget &view)
     names.table = loadSceneTexture(layout::tableModel.textureFile);
     names.disc = loadSceneTexture(layout::discTextureFile);
     names.sweep = loadSceneTexture(layout::sweepTextureFile);
-    names.display = loadSceneTexture(layout::displayModel.textureFile);
+    names.display = loadSceneTexture(layout::displayModel.textureFile, &displayImage);
     names.marker = loadSceneTexture(layout::markerTextureFile);
 
     // No push or pop: the caller wraps each marker in its own.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <QImage>
 
 #include <memory>
 
@@ -50,6 +51,9 @@ public:
 
     PointLight &light() const { return *pointLight; }
     const SceneTextures &textures() const { return names; }
+    // The display texture's image as loaded (null when it did not load),
+    // kept for the live console to draw over.
+    const QImage &displayArt() const { return displayImage; }
     // The marker list binds its texture and turns the matrix to lay the
     // square flat, without a push or pop of its own: wrap each call in one.
     DisplayList &markerList() const { return *marker; }
@@ -63,6 +67,7 @@ private:
     QGLWidget &view;
     std::unique_ptr<PointLight> pointLight;
     SceneTextures names;
+    QImage displayImage;
     std::unique_ptr<DisplayList> marker;
     std::unique_ptr<DisplayList> disc;
     std::unique_ptr<DisplayList> sweep;

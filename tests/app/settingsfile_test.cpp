@@ -102,6 +102,20 @@ TEST_F(SettingsFileTest, missingOrUnconvertibleNumbersGiveTheDefault)
     EXPECT_EQ(settings->readFloat("absent", 0.25f), 0.25f);
 }
 
+TEST_F(SettingsFileTest, booleansReadAsXmlWritesThemAndOtherwiseGiveTheDefault)
+{
+    auto settings = load("<s><a>true</a><b> 0 </b><c>false</c><d>1</d><e>yes</e><f>TRUE</f>"
+                         "<g></g><h>2</h></s>");
+    EXPECT_TRUE(settings->readBool("a", false));
+    EXPECT_FALSE(settings->readBool("b", true));
+    EXPECT_FALSE(settings->readBool("c", true));
+    EXPECT_TRUE(settings->readBool("d", false));
+    for (const char *unreadable : {"e", "f", "g", "h", "absent"}) {
+        EXPECT_TRUE(settings->readBool(unreadable, true)) << unreadable;
+        EXPECT_FALSE(settings->readBool(unreadable, false)) << unreadable;
+    }
+}
+
 TEST_F(SettingsFileTest, numbersIgnoreADecimalCommaLocale)
 {
     const std::string saved = std::setlocale(LC_ALL, nullptr);

@@ -169,6 +169,56 @@ TEST_F(ConnectedLogic, lostConnectionIsFoundWhenARequestIsDue)
     EXPECT_EQ(logic->sweepAngle(), angle);
 }
 
+TEST_F(ConnectedLogic, linkRecordFollowsTheRepliesAndCountsTheRequestsSent)
+{
+    const LinkState &link = logic->link();
+    EXPECT_EQ(link.server, "127.0.0.1:" + std::to_string(server.port()));
+    EXPECT_EQ(link.status, LinkState::Status::waiting); // no reply yet
+    EXPECT_FALSE(link.rateMeasured);
+
+    // Counted on the wall clock over intervals of at least a second: the
+    // first holds no request; the second begins within the call that ends
+    // the first and ends within a call that sends.
+    QElapsedTimer beforeSecondInterval;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            beforeSecondInterval.start();
+            return logic->advance(0.0) && link.rateMeasured; // 0 s: no request due
+        },
+        waitMs));
+    EXPECT_EQ(link.requestsPerSecond, 0.0);
+    int sent = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            ++sent;
+            return logic->advance(0.05) && link.requestsPerSecond != 0.0;
+        },
+        waitMs));
+    const double slowest = sent * 1000.0 / double(beforeSecondInterval.elapsed());
+    EXPECT_LE(link.requestsPerSecond, sent);
+    EXPECT_GE(link.requestsPerSecond, slowest);
+    ASSERT_TRUE(server.waitForReceived(sent));
+
+    server.send(firstBlock(distinctRecords(1)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logic->targetCount() == 1; }, waitMs));
+    EXPECT_EQ(link.status, LinkState::Status::connected);
+    // Replies that stay away longer than the limit leave the link waiting.
+    ASSERT_TRUE(logic->advance(LinkState::replyStaleSeconds));
+    EXPECT_EQ(link.status, LinkState::Status::connected);
+    ASSERT_TRUE(logic->advance(0.01));
+    EXPECT_EQ(link.status, LinkState::Status::waiting);
+    server.send(laterBlock(distinctRecords(2)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logic->targetCount() == 2; }, waitMs));
+    EXPECT_EQ(link.status, LinkState::Status::connected);
+
+    // Lost, the link waits for good and nothing more goes out.
+    server.dropClient();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !logic->advance(0.05); }, waitMs));
+    EXPECT_EQ(link.status, LinkState::Status::waiting);
+    EXPECT_TRUE(link.rateMeasured);
+    EXPECT_EQ(link.requestsPerSecond, 0.0);
+}
+
 TEST_F(ConnectedLogic, sweepTurnsEightyDegreesPerSecondAndFoldsIntoAFullTurn)
 {
     EXPECT_TRUE(logic->advance(4.5));

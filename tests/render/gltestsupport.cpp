@@ -47,6 +47,18 @@ QImage readBackBuffer(int width, int height)
     return image.mirrored();
 }
 
+QImage readTextureLevel(GLuint name, int level)
+{
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+    QImage image(width, height, QImage::Format_ARGB32);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, image.bits());
+    return image.mirrored();
+}
+
 Matrix currentMatrix(GLenum which)
 {
     Matrix m{};

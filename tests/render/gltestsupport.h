@@ -28,6 +28,10 @@ public:
 // as an image with the top row first.
 QImage readBackBuffer(int width, int height);
 
+// Reads one level of a texture of the current context as an image with the
+// top row first (GL's last), its texels as the loader gave them.
+QImage readTextureLevel(GLuint name, int level);
+
 Matrix currentMatrix(GLenum which); // GL_MODELVIEW_MATRIX or GL_PROJECTION_MATRIX
 
 // Writes a size x size PNG of colour `fill` to path, creating its directory.

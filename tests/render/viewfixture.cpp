@@ -81,9 +81,9 @@ void ViewTest::setTargets(const std::vector<Target> &targets)
     state.targetCount = int(targets.size());
 }
 
-bool ViewTest::showView(QSize size)
+bool ViewTest::showView(QSize size, const RadarState *drawn, const LinkState *link)
 {
-    view.reset(new TestView(&state));
+    view.reset(new TestView(drawn ? drawn : &state, link));
     view->setFixedSize(size);
     view->show();
     if (!waitUntilMapped(*view))

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gltestsupport.h"
+#include "net/linkstate.h"
 #include "net/radarstate.h"
 #include "render/glwidget.h"
 #include "render/scenelayout.h"
@@ -48,9 +49,11 @@ protected:
     // Writes the six textures and the three models.
     void writeDataFiles();
     void setTargets(const std::vector<Target> &targets);
-    // Creates, shows and draws the view once at `size`; false when it never
-    // mapped or was not set up.
-    bool showView(QSize size = QSize(viewWidth, viewHeight));
+    // Creates, shows and draws the view once at `size`, drawing `drawn`
+    // (the fixture's state when null) and `link` on its console; false when
+    // it never mapped or was not set up.
+    bool showView(QSize size = QSize(viewWidth, viewHeight), const RadarState *drawn = nullptr,
+                  const LinkState *link = nullptr);
     // Draws one frame with the view's context current and reads it back.
     QImage frame();
     const SceneResources &scene() const { return *view->scene(); }

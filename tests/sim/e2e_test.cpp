@@ -189,9 +189,13 @@ ClientRun runClient(quint16 port, const QString &locale,
 {
     ClientRun run;
     WorkDir dir;
+    // Without the console's live figures, which differ from run to run (the
+    // request rate, the moment the link shows as connected).
     if (!dir.isValid() ||
-        !dir.writeSettings(
-            port, QString("<timeToLive>%1</timeToLive>").arg(timeToLiveSeconds).toUtf8())) {
+        !dir.writeSettings(port,
+                           QString("<timeToLive>%1</timeToLive><liveConsole>false</liveConsole>")
+                               .arg(timeToLiveSeconds)
+                               .toUtf8())) {
         run.missing = "cannot prepare a run directory";
         return run;
     }

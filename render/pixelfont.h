@@ -1,6 +1,7 @@
-// A built-in 5 x 7 dot font, so the generated textures need no installed
-// fonts and come out the same on every machine. Knows digits, capitals,
-// space and . : - / % >; other characters are drawn blank.
+// A built-in 5 x 7 dot font, so the textures need no installed fonts and
+// come out the same on every machine: the asset generator paints its labels
+// with it and the client its live console figures. Knows digits, capitals,
+// space and . : - / % > [ ]; other characters are drawn blank.
 #pragma once
 
 #include <QColor>
