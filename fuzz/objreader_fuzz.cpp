@@ -28,8 +28,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -50,12 +48,6 @@ std::string outDirectory;
 std::string besideSource; // an output file in the model's own directory
 std::string elsewhere;    // one in a directory of its own
 
-std::string contents(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 bool allFinite(const GLfloat *values, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i)
@@ -66,8 +58,8 @@ bool allFinite(const GLfloat *values, std::size_t count)
 
 void writeEveryModeAndReadBack(const ObjModel &model)
 {
-    const std::string objBefore = contents(objPath);
-    const std::string mtlBefore = contents(mtlPath);
+    const std::string objBefore = fuzzsupport::readFile(objPath);
+    const std::string mtlBefore = fuzzsupport::readFile(mtlPath);
     for (GLuint mode = 0; mode < modeCount; ++mode) {
         // The colour flag changes nothing in the output; it picks the place.
         const std::string &out = mode & GLM_DRAW_COLOR ? besideSource : elsewhere;
@@ -82,7 +74,7 @@ void writeEveryModeAndReadBack(const ObjModel &model)
                                  difference);
         glmFreeModel(back);
     }
-    if (contents(objPath) != objBefore || contents(mtlPath) != mtlBefore)
+    if (fuzzsupport::readFile(objPath) != objBefore || fuzzsupport::readFile(mtlPath) != mtlBefore)
         fuzzsupport::finding("writing changed a file the model was read from");
 }
 

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace fuzzsupport {
@@ -64,6 +66,12 @@ void writeFile(const std::string &path, const void *data, std::size_t size)
         std::perror(path.c_str());
         std::abort();
     }
+}
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 } // namespace fuzzsupport

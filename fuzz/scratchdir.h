@@ -15,4 +15,7 @@ std::string scratchPath(const char *name);
 // Writes size bytes to path, replacing the file. Aborts when it cannot.
 void writeFile(const std::string &path, const void *data, std::size_t size);
 
+// The bytes of the file at path; empty when it cannot be read.
+std::string readFile(const std::string &path);
+
 } // namespace fuzzsupport
