@@ -86,6 +86,7 @@ struct PeerCorner
 {
     int vertex, uv, normal; // 0-based, -1 when the face form carries none
     int material;
+    const std::string *group; // the shape's name
 };
 
 // The peer's polygons in file order, fanned around their first corner.
@@ -100,8 +101,8 @@ std::vector<PeerCorner> peerTriangles(const std::vector<tinyobj::shape_t> &shape
             for (std::size_t k = 2; k < n; ++k)
                 for (std::size_t c : {first, first + k - 1, first + k}) {
                     const tinyobj::index_t &index = shape.mesh.indices[c];
-                    corners.push_back(
-                        {index.vertex_index, index.texcoord_index, index.normal_index, material});
+                    corners.push_back({index.vertex_index, index.texcoord_index, index.normal_index,
+                                       material, &shape.name});
                 }
             first += n;
         }
@@ -109,14 +110,30 @@ std::vector<PeerCorner> peerTriangles(const std::vector<tinyobj::shape_t> &shape
     return corners;
 }
 
-constexpr const char *noMaterial = "(none)";
+// What a triangle lacks: a material, or a group.
+constexpr const char *none = "(none)";
 
 const char *ownMaterialName(const ObjModel *model, GLuint material)
 {
     // Material 0 is the reader's "default": the model's faces have none.
     if (!model->materiallist || material == 0)
-        return noMaterial;
+        return none;
     return model->materiallist[material].name;
+}
+
+// A group's name as the peer gives it: the reader keeps a "g" line's text
+// after the keyword as it is, the peer joins its words with one blank; the
+// reader's own group for faces before any "g" line, last in its list, is
+// the peer's unnamed shape.
+std::string ownGroupName(const ObjGroup *group)
+{
+    std::string joined;
+    if (!group->next)
+        return joined;
+    std::istringstream words(group->name);
+    for (std::string word; words >> word;)
+        joined += (joined.empty() ? "" : " ") + word;
+    return joined;
 }
 
 } // namespace
@@ -148,10 +165,10 @@ PeerComparison compareWithTinyObj(const ObjModel *model, const std::string &obj,
         attrib.texcoords.size() != 2 * std::size_t(model->uvcount))
         compare.differ("vertex, normal or texture coordinate counts differ");
 
-    std::vector<GLuint> materialOf(model->facecount, 0);
+    std::vector<const ObjGroup *> groupOf(model->facecount, nullptr);
     for (const ObjGroup *g = model->grouplist; g; g = g->next)
         for (GLuint i = 0; i < g->facecount; ++i)
-            materialOf[g->faceindices[i]] = g->material;
+            groupOf[g->faceindices[i]] = g;
 
     const std::vector<PeerCorner> corners = peerTriangles(shapes);
     if (corners.size() != 3 * std::size_t(model->facecount)) {
@@ -161,6 +178,11 @@ PeerComparison compareWithTinyObj(const ObjModel *model, const std::string &obj,
     }
     for (GLuint t = 0; t < model->facecount; ++t) {
         const ObjTriangle &own = model->faces[t];
+        const ObjGroup *group = groupOf[t];
+        const std::string ownGroup = group ? ownGroupName(group) : none;
+        if (ownGroup != *corners[3 * t].group)
+            compare.differ("triangle " + std::to_string(t) + " group: " + ownGroup + " here, " +
+                           *corners[3 * t].group + " by the peer");
         for (int k = 0; k < 3; ++k) {
             const PeerCorner &peer = corners[3 * t + k];
             const auto at = [&](const char *what) {
@@ -185,6 +207,12 @@ PeerComparison compareWithTinyObj(const ObjModel *model, const std::string &obj,
                     compare.differ(at(what)() + ": on one side only");
                     return;
                 }
+                // Both keep the file's elements in its order, the reader from 1.
+                if (GLint(ownIndex) != peerIndex + 1) {
+                    compare.differ(at(what)() + ": index " + std::to_string(ownIndex) + " here, " +
+                                   std::to_string(peerIndex + 1) + " by the peer");
+                    return;
+                }
                 for (int axis = 0; peerIndex >= 0 && axis < width; ++axis)
                     compare.value(ownArray[width * ownIndex + axis],
                                   peerArray[width * std::size_t(peerIndex) + axis], at(what));
@@ -193,10 +221,9 @@ PeerComparison compareWithTinyObj(const ObjModel *model, const std::string &obj,
             point(model->uvcoords, own.uvindex[k], attrib.texcoords, peer.uv, 2,
                   "texture coordinate");
             point(model->normals, own.normalindex[k], attrib.normals, peer.normal, 3, "normal");
-            const char *ownMaterial = ownMaterialName(model, materialOf[t]);
-            const char *peerMaterial = peer.material >= 0
-                                           ? materials[std::size_t(peer.material)].name.c_str()
-                                           : noMaterial;
+            const char *ownMaterial = ownMaterialName(model, group ? group->material : 0);
+            const char *peerMaterial =
+                peer.material >= 0 ? materials[std::size_t(peer.material)].name.c_str() : none;
             if (std::strcmp(ownMaterial, peerMaterial) != 0)
                 compare.differ(at("material: ")() + ownMaterial + " here, " + peerMaterial +
                                " by the peer");

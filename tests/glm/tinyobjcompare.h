@@ -1,13 +1,25 @@
 // What glmReadOBJ made of a file, compared with what tinyobjloader (a peer
 // reader, from Debian) reads from the same text: the triangles corner by
-// corner, with tinyobjloader's polygons fanned as the reader fans them, and
+// corner (indices and the points they give), with tinyobjloader's polygons
+// fanned as the reader fans them, each triangle's group and material, and
 // the materials of the library.
 //
 // The two agree on the statements both read the same way: lines within the
 // reader's 127 bytes, decimal numbers, faces of at most 255 corners (the
 // peer counts them in a byte), no keyword of neither format, every material
 // setting Ka, Kd, Ks and Ns, and one library per model. Continued lines are
-// joined before the peer reads them, as it does not know them.
+// joined before the peer reads them, as it does not know them. Where the
+// formats' readings differ by design, the text must keep clear of the
+// difference:
+// - the reader reads the library in its first pass and resolves every
+//   "usemtl" against it, the peer only those after its "mtllib" line;
+// - the reader gives a group one material, the one set last while it is
+//   current; the peer gives each face the one in force;
+// - the peer names faces after an "o" line by the object, and ignores a
+//   "g" without a blank after it; the reader has groups only, and names
+//   one from all that follows the keyword.
+// Group names are compared word by word, the reader's "default" group as
+// the peer's unnamed shape.
 #pragma once
 
 #include "glm/glm.h"
