@@ -117,6 +117,10 @@ void onChildExit(int status, void *)
 {
     inChild = true;
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The sanitizers keep a report descriptor for the process that set it;
+    // in another they open a file named after its id in the working
+    // directory instead.
+    __sanitizer_set_report_fd(reinterpret_cast<void *>(std::intptr_t(reportFd)));
     if (!verbose && devNull >= 0) {
         dup2(devNull, 1);
         dup2(devNull, 2);
