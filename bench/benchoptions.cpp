@@ -1,14 +1,17 @@
 #include "bench/benchoptions.h"
 
+#include "bench/childprocess.h"
+
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
+
+const int maxRounds = 1000;
 
 bool makeDirectories(const std::string &path)
 {
@@ -36,10 +39,22 @@ bool parseBenchOptions(int argc, char **argv, BenchOptions &options)
 {
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
-        if (std::strcmp(arg, "--smoke") == 0)
+        std::string rounds;
+        if (std::strcmp(arg, "--smoke") == 0) {
             options.smoke = true;
-        else if (!takeOptionValue(arg, "--data-dir", options.dataDir) &&
-                 !takeOptionValue(arg, "--table-out", options.tableOut)) {
+        } else if (std::strcmp(arg, measuringChildFlag) == 0) {
+            options.measuringChild = true;
+        } else if (takeOptionValue(arg, "--rounds", rounds)) {
+            char *end = nullptr;
+            const long n = std::strtol(rounds.c_str(), &end, 10);
+            if (rounds.empty() || *end != '\0' || n < 1 || n > maxRounds) {
+                std::fprintf(stderr, "%s: bad value in %s\n", argv[0], arg);
+                return false;
+            }
+            options.rounds = int(n);
+        } else if (!takeOptionValue(arg, "--memory", options.memory) &&
+                   !takeOptionValue(arg, "--data-dir", options.dataDir) &&
+                   !takeOptionValue(arg, "--table-out", options.tableOut)) {
             std::fprintf(stderr, "%s: unknown argument %s\n", argv[0], arg);
             return false;
         }
@@ -51,13 +66,10 @@ std::string resolveDataDir(const BenchOptions &options)
 {
     std::string dir = options.dataDir;
     if (dir.empty()) {
-        char self[PATH_MAX];
-        const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-        if (n <= 0)
+        const std::string self = selfExecutable();
+        if (self.empty())
             return std::string();
-        self[n] = '\0';
-        dir = std::string(self);
-        dir = dir.substr(0, dir.rfind('/')) + "/bench-data";
+        dir = self.substr(0, self.rfind('/')) + "/bench-data";
     }
     if (!makeDirectories(dir)) {
         std::fprintf(stderr, "cannot create the data directory %s: %s\n", dir.c_str(),

@@ -197,7 +197,7 @@ void registerFrameBenchmarks(const BenchOptions &options)
     }
 }
 
-void summarizeFrame(const ResultCollector &results, const BenchOptions &options, FigureTable &table)
+void summarizeFrame(const ResultStore &results, const BenchOptions &options, FigureTable &table)
 {
     const std::size_t triangles = modelTriangles(*view);
     table.figure("Scene models drawn (immediate mode)",

@@ -11,6 +11,5 @@
 // Creates and shows the view; false with a message when it cannot be set up.
 bool setUpFrameBenchmarks(const BenchOptions &options);
 void registerFrameBenchmarks(const BenchOptions &options);
-void summarizeFrame(const ResultCollector &results, const BenchOptions &options,
-                    FigureTable &table);
+void summarizeFrame(const ResultStore &results, const BenchOptions &options, FigureTable &table);
 void tearDownFrameBenchmarks();

@@ -3,6 +3,7 @@
 // textures and models.
 #include "bench/benchoptions.h"
 #include "bench/frame_bench.h"
+#include "bench/memoryconditions.h"
 #include "bench/results.h"
 
 #include <QApplication>
@@ -19,6 +20,9 @@
 
 int main(int argc, char **argv)
 {
+    int exitStatus = 0;
+    if (!enterMemoryCondition(argc, argv, exitStatus))
+        return exitStatus;
     // The run directory option is this program's own; the others are shared.
     std::string runDir = RADAR_RUN_DIR;
     std::vector<char *> rest;
@@ -50,7 +54,7 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&results);
     benchmark::Shutdown();
 
-    FigureTable frame("Frame (1280 x 720, Mesa llvmpipe under Xvfb)");
+    FigureTable frame("Frame (1280 x 720, Mesa llvmpipe under Xvfb), " + currentMemoryTitle());
     summarizeFrame(results, options, frame);
     frame.publish(options.tableOut, targetsPathFor(options.tableOut));
     tearDownFrameBenchmarks();

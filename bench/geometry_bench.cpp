@@ -63,29 +63,27 @@ void registerGeometryBenchmarks(const BenchOptions &options)
     for (const auto &size : sizes)
         cases.push_back(GeometryCase{size.first, gridFor(size.second)});
     for (const GeometryCase &c : cases)
-        benchmark::RegisterBenchmark(benchName(c).c_str(), benchNormals, &c)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        registerModelBenchmark(benchName(c), benchNormals, &c);
 }
 
-void summarizeGeometry(const ResultCollector &results, const BenchOptions &options,
-                       FigureTable &table)
+void summarizeGeometry(const ResultStore &results, const BenchOptions &options,
+                       const MemoryCondition &condition, FigureTable &table)
 {
     for (const GeometryCase &c : cases) {
-        const double seconds = results.seconds(benchName(c));
+        const Measurement *m = results.find(benchName(c));
         table.figure(printed("glmFaceNormals + glmVertexNormals(90), %s (%zu triangles)",
                              c.label.c_str(), c.shape.triangles()),
-                     seconds > 0
-                         ? printed("%s (%.1f ns per triangle)", duration(seconds).c_str(),
-                                   seconds * nanosecondsPerSecond / double(c.shape.triangles()))
-                         : std::string("not measured"));
+                     m ? printed("%s (%.1f ns per triangle)", wallAndCpu(*m).c_str(),
+                                 m->seconds * nanosecondsPerSecond / double(c.shape.triangles()))
+                       : std::string("not measured"));
     }
     // The last two sizes are 4 times apart.
     const GeometryCase &small = cases[cases.size() - 2];
     const GeometryCase &large = cases.back();
     const double t1 = results.seconds(benchName(small));
     const double t4 = results.seconds(benchName(large));
-    const std::string what = "Geometry: time " + large.label + " / " + small.label;
+    const std::string what =
+        "Geometry: time " + large.label + " / " + small.label + ", " + condition.title;
     const std::string required = printed("<= %.1f", maxGrowthFor4x);
     if (t1 <= 0 || t4 <= 0) {
         table.targetNotMeasured(what, required, "a size was not run");

@@ -1,6 +1,7 @@
 // OBJ read: the same generated files read by glmReadOBJ, tinyobjloader and
-// assimp in one run; throughput in MB/s (10^6 bytes of file per second, the
-// file being in the page cache) and peak memory of one read.
+// assimp in one run; throughput in MB/s (10^6 bytes of file per second of
+// wall time, the file being in the page cache), CPU time, and peak memory
+// of one read.
 #include "bench/modelbenchmarks.h"
 #include "bench/modelgen.h"
 #include "bench/objreaders.h"
@@ -65,15 +66,15 @@ void benchRead(benchmark::State &state, ObjReader reader, const ObjCase *c)
     }
     state.SetBytesProcessed(int64_t(state.iterations() * c->bytes));
     state.counters["triangles"] = double(counts.triangles);
+}
 
-    const auto key = std::make_pair(int(reader), c->label);
+// Peak memory does not depend on the condition: measured once, by the parent.
+double peakOf(ObjReader reader, const ObjCase &c)
+{
+    const auto key = std::make_pair(int(reader), c.label);
     if (!peakCache.count(key))
-        peakCache[key] = peakReadBytes(reader, c->path);
-    if (peakCache[key] < 0) {
-        state.SkipWithError("the peak-memory child failed");
-        return;
-    }
-    state.counters["peak_MB"] = peakCache[key] / bytesPerMB;
+        peakCache[key] = peakReadBytes(reader, c.path);
+    return peakCache[key];
 }
 
 } // namespace
@@ -98,42 +99,45 @@ bool registerObjBenchmarks(const BenchOptions &options, const std::string &dataD
 
     for (const ObjCase &c : cases)
         for (ObjReader reader : allObjReaders)
-            benchmark::RegisterBenchmark(benchName(c, reader).c_str(), benchRead, reader, &c)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            registerModelBenchmark(benchName(c, reader), benchRead, reader, &c);
     return true;
 }
 
-void summarizeObj(const ResultCollector &results, const BenchOptions &options, FigureTable &table)
+void summarizeObj(const ResultStore &results, const BenchOptions &options,
+                  const MemoryCondition &condition, FigureTable &table)
 {
+    const auto rateOf = [&results](const ObjCase &c, ObjReader reader) {
+        const double seconds = results.seconds(benchName(c, reader));
+        return seconds > 0 ? c.bytes / seconds : 0.0;
+    };
     for (const ObjCase &c : cases) {
-        const double tinyRate =
-            results.counter(benchName(c, ObjReader::tinyobj), "bytes_per_second");
+        const double tinyRate = rateOf(c, ObjReader::tinyobj);
         table.figure(printed("File %s: %zu triangles, %zu points", c.label.c_str(),
                              c.shape.triangles(), c.shape.points()),
                      printed("%.1f MB (v, vt, vn; faces v/t/n)", c.bytes / bytesPerMB));
         for (ObjReader reader : allObjReaders) {
-            const std::string name = benchName(c, reader);
-            const Measurement *m = results.find(name);
+            const std::string what = printed("%s, %s", readerName(reader), c.label.c_str());
+            const Measurement *m = results.find(benchName(c, reader));
             if (!m) {
-                table.figure(printed("%s, %s", readerName(reader), c.label.c_str()),
-                             "not measured");
+                table.figure(what, "not measured");
                 continue;
             }
-            const double rate = results.counter(name, "bytes_per_second");
+            const double rate = rateOf(c, reader);
             std::string value =
-                printed("%.0f MB/s (%s per read)", rate / bytesPerMB, duration(m->seconds).c_str());
+                printed("%.0f MB/s (%s per read)", rate / bytesPerMB, wallAndCpu(*m).c_str());
             if (reader != ObjReader::tinyobj && tinyRate > 0)
                 value += printed("; %.2fx tinyobjloader", rate / tinyRate);
-            value += printed("; peak +%.0f MB", results.counter(name, "peak_MB"));
-            table.figure(printed("%s, %s", readerName(reader), c.label.c_str()), value);
+            const double peak = peakOf(reader, c);
+            value += peak >= 0 ? printed("; peak +%.0f MB", peak / bytesPerMB)
+                               : std::string("; peak not measured");
+            table.figure(what, value);
         }
         if (!c.decidesTarget || options.smoke)
             continue;
-        const std::string what =
-            printed("OBJ read %s: glmReadOBJ / tinyobjloader throughput", c.label.c_str());
+        const std::string what = printed("OBJ read %s: glmReadOBJ / tinyobjloader throughput, %s",
+                                         c.label.c_str(), condition.title);
         const std::string required = printed(">= %.1fx", targetRatioToTinyObj);
-        const double glmRate = results.counter(benchName(c, ObjReader::glm), "bytes_per_second");
+        const double glmRate = rateOf(c, ObjReader::glm);
         if (glmRate <= 0 || tinyRate <= 0) {
             table.targetNotMeasured(what, required, "a reader was not run");
             continue;

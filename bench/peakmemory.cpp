@@ -1,15 +1,11 @@
 #include "bench/peakmemory.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "bench/childprocess.h"
+#include "bench/memoryconditions.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-extern char **environ;
 
 namespace {
 
@@ -33,43 +29,14 @@ long peakResidentKb()
     return kb;
 }
 
-// Runs the child role for reader and path; its printed peak in kB, or -1.
+// Runs the child role for reader and path under the default memory
+// condition; its printed peak in kB, or -1.
 long childPeakKb(const std::string &reader, const std::string &path)
 {
-    char self[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return -1;
-    self[n] = '\0';
-    const std::string readerArg = childFlag + reader;
-    const std::string fileArg = fileFlag + path;
-    char *argv[] = {self, const_cast<char *>(readerArg.c_str()),
-                    const_cast<char *>(fileArg.c_str()), nullptr};
-
-    int out[2];
-    if (pipe(out) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, self, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        return -1;
-    }
+    const std::string self = selfExecutable();
     std::string text;
-    char buffer[256];
-    ssize_t got;
-    while ((got = read(out[0], buffer, sizeof buffer)) > 0)
-        text.append(buffer, std::size_t(got));
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (self.empty() || !runChild({self, childFlag + reader, fileFlag + path},
+                                  environmentFor(memoryConditions[0]), &text))
         return -1;
     // The reader may print on standard output too; the peak is the last line.
     const std::size_t last = text.find_last_of('\n', text.size() >= 2 ? text.size() - 2 : 0);

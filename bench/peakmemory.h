@@ -7,6 +7,7 @@
 // resident set size (VmHWM of /proc/self/status, in kB), which a fresh
 // exec starts afresh. The same child run with READER "none" reads nothing;
 // its peak is the baseline (program, libraries, heap set-up) subtracted.
+// Both run under the default memory condition.
 #pragma once
 
 #include "bench/objreaders.h"

@@ -1,5 +1,6 @@
 #include "bench/results.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -25,42 +26,76 @@ void appendLines(const std::string &path, const std::vector<std::string> &lines)
 
 } // namespace
 
+Measurement measurementOf(const benchmark::BenchmarkReporter::Run &run)
+{
+    Measurement m;
+    const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+    m.seconds = run.GetAdjustedRealTime() / unit;
+    m.cpuSeconds = run.GetAdjustedCPUTime() / unit;
+    for (const auto &counter : run.counters)
+        m.counters[counter.first] = counter.second.value;
+    m.label = run.report_label;
+    return m;
+}
+
+Measurement medianOf(std::vector<Measurement> measurements)
+{
+    Measurement median = measurements.front();
+    const auto middle = [&measurements](double Measurement::*field) {
+        std::vector<double> values;
+        for (const Measurement &m : measurements)
+            values.push_back(m.*field);
+        std::sort(values.begin(), values.end());
+        const std::size_t n = values.size();
+        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    };
+    median.seconds = middle(&Measurement::seconds);
+    median.cpuSeconds = middle(&Measurement::cpuSeconds);
+    return median;
+}
+
+void ResultStore::add(const std::string &name, const Measurement &measurement)
+{
+    results[name] = measurement;
+}
+
 void ResultCollector::ReportRuns(const std::vector<Run> &runs)
 {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &run : runs) {
         const std::string name = run.run_name.function_name;
         if (run.error_occurred) {
-            errorList.push_back(name + ": " + run.error_message);
+            addError(name + ": " + run.error_message);
             continue;
         }
         const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
         if (run.run_type == Run::RT_Aggregate && !median)
             continue;
-        Measurement m;
-        m.seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        for (const auto &counter : run.counters)
-            m.counters[counter.first] = counter.second.value;
-        m.label = run.report_label;
         // Repetitions report each run, then their aggregates: the median,
         // when there is one, is what stays.
-        results[name] = m;
+        add(name, measurementOf(run));
     }
 }
 
-const Measurement *ResultCollector::find(const std::string &name) const
+const Measurement *ResultStore::find(const std::string &name) const
 {
     const auto it = results.find(name);
     return it == results.end() ? nullptr : &it->second;
 }
 
-double ResultCollector::seconds(const std::string &name) const
+double ResultStore::seconds(const std::string &name) const
 {
     const Measurement *m = find(name);
     return m ? m->seconds : 0.0;
 }
 
-double ResultCollector::counter(const std::string &name, const std::string &counter) const
+double ResultStore::cpuSeconds(const std::string &name) const
+{
+    const Measurement *m = find(name);
+    return m ? m->cpuSeconds : 0.0;
+}
+
+double ResultStore::counter(const std::string &name, const std::string &counter) const
 {
     const Measurement *m = find(name);
     if (!m)

@@ -12,26 +12,44 @@
 struct Measurement
 {
     double seconds = 0.0;                   // per iteration: real (or manual) time
+    double cpuSeconds = 0.0;                // per iteration: CPU time as the benchmark measures it
     std::map<std::string, double> counters; // after Google Benchmark's rate division
     std::string label;
 };
 
-// Prints to the console like the default reporter and keeps, for each
-// benchmark (by its registered name), its single run or, with repetitions,
-// the median of them.
-class ResultCollector : public benchmark::ConsoleReporter
+// The run of a Google Benchmark report as a Measurement.
+Measurement measurementOf(const benchmark::BenchmarkReporter::Run &run);
+
+// The median of several measurements of one benchmark: wall and CPU time
+// each the median of theirs; counters and label from the first. measurements
+// must not be empty.
+Measurement medianOf(std::vector<Measurement> measurements);
+
+// What was measured, by benchmark name (the registered name), and the
+// benchmarks that failed.
+class ResultStore
 {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override;
+    void add(const std::string &name, const Measurement &measurement);
+    void addError(const std::string &error) { errorList.push_back(error); }
 
     const Measurement *find(const std::string &name) const;
-    double seconds(const std::string &name) const; // 0 when not measured
+    double seconds(const std::string &name) const;    // 0 when not measured
+    double cpuSeconds(const std::string &name) const; // 0 when not measured
     double counter(const std::string &name, const std::string &counter) const;
     const std::vector<std::string> &errors() const { return errorList; }
 
 private:
     std::map<std::string, Measurement> results;
     std::vector<std::string> errorList;
+};
+
+// Prints to the console like the default reporter and keeps, for each
+// benchmark, its single run or, with repetitions, the median of them.
+class ResultCollector : public benchmark::ConsoleReporter, public ResultStore
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override;
 };
 
 // Rows for the figure tables and the target table.

@@ -3,12 +3,11 @@
 // radarsim is started first and listens on a free loopback port. For each
 // start, a scratch working directory holds links to the run directory's
 // mdl/ and textures/ and a clientSettings.xml naming that port; the clock
-// starts just before fork and exec of radarclient there, unchanged and with
-// no extra environment, and stops when the screen shows its first frame
-// (FrameWatcher). The client is then ended with SIGTERM. Run on an X
-// display of its own with a window manager, so the window is full screen
-// as in use.
-// Qt's headers come before Xlib's (framewatcher.h), whose macros break them.
+// starts just before fork and exec of radarclient there, unchanged and in
+// the probe's own environment (so in its memory condition), and stops when the screen shows its
+// first frame (FrameWatcher). The client is then ended with SIGTERM. Run on an X display of its own
+// with a window manager, so the window is full screen as in use. Qt's headers come before Xlib's
+// (framewatcher.h), whose macros break them.
 #include "radarsimprocess.h"
 #include "workdir.h"
 
@@ -17,6 +16,7 @@
 
 #include "bench/childprocess.h"
 #include "bench/framewatcher.h"
+#include "bench/memoryconditions.h"
 #include "bench/results.h"
 #include "bench/startupprobeoptions.h"
 
@@ -50,6 +50,9 @@ std::string listOf(const std::vector<double> &values)
 
 int main(int argc, char **argv)
 {
+    int exitStatus = 0;
+    if (!enterMemoryCondition(argc, argv, exitStatus))
+        return exitStatus;
     StartupProbeOptions options;
     if (!parseStartupProbeOptions(argc, argv, options))
         return 2;
@@ -114,7 +117,8 @@ int main(int argc, char **argv)
     }
     sim.stop();
 
-    FigureTable table("Start-up (radarclient from the run directory, radarsim listening)");
+    FigureTable table("Start-up (radarclient from the run directory, radarsim listening), " +
+                      currentMemoryTitle());
     const double sceneMedian = median(scenes);
     table.figure(printed("Process start to first frame, median of %d (ms)", options.runs),
                  printed("%.0f ms (min %.0f, max %.0f; all: %s)", sceneMedian,

@@ -1,6 +1,7 @@
 #include "bench/startupprobeoptions.h"
 
 #include "bench/benchoptions.h"
+#include "bench/memoryconditions.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +32,7 @@ bool parseStartupProbeOptions(int argc, char **argv, StartupProbeOptions &option
             options.smoke = true;
             options.runs = 1;
             options.warmUpRuns = 0;
-        } else if (!takeOptionValue(arg, "--run-dir", options.runDir) &&
+        } else if (!isMemoryOption(arg) && !takeOptionValue(arg, "--run-dir", options.runDir) &&
                    !takeOptionValue(arg, "--table-out", options.tableOut) &&
                    !takeCount(arg, "--runs", 1, options.runs, bad) &&
                    !takeCount(arg, "--warmup", 0, options.warmUpRuns, bad) &&

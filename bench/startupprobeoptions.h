@@ -17,6 +17,8 @@ struct StartupProbeOptions
     int timeoutMs = defaultTimeoutMs;   // --timeout-ms=N: per start
     std::string tableOut;               // --table-out=FILE, as the benchmarks have it
     bool smoke = false;                 // --smoke: one start, no warm-up, no verdict
+    // --memory=NAME: the condition the probe and the client run in
+    // (memoryconditions.h), entered before the options are parsed
 };
 
 // False with a message on standard error for a bad or missing argument.

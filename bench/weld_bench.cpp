@@ -38,7 +38,6 @@ struct WeldCase
 };
 
 std::vector<WeldCase> cases;
-std::string checkFailure; // empty when glmWeldModel matched the scan
 
 std::string glmName(const WeldCase &c)
 {
@@ -98,10 +97,6 @@ WeldSet latticeSet(GLfloat epsilon)
 
 void benchGlm(benchmark::State &state, WeldCase *c)
 {
-    if (!checkFailure.empty()) {
-        state.SkipWithError(checkFailure.c_str());
-        return;
-    }
     const WeldSet &set = setOf(*c);
     ObjModel *model = makeWeldModel(set);
     // Untimed first pass, as for meshoptimizer: first use of fresh memory.
@@ -117,6 +112,7 @@ void benchGlm(benchmark::State &state, WeldCase *c)
             printed("kept %u vertices, expected %zu", model->vertexcount, set.distinct).c_str());
     state.counters["vertices"] = double(set.vertices);
     state.counters["kept"] = double(model->vertexcount);
+    state.counters["epsilon"] = double(set.epsilon);
     glmFreeModel(model);
 }
 
@@ -145,49 +141,48 @@ void registerWeldBenchmarks(const BenchOptions &options)
             : std::vector<std::pair<std::string, std::size_t>>{{"1M", 1000000}, {"4M", 4000000}};
     for (const auto &size : sizes)
         cases.push_back(WeldCase{size.first, size.second, nullptr});
-
-    WeldSet prefix = makeWeldSet(std::min(checkedPrefix, cases.back().vertices));
-    checkFailure = compareWithScan("surface prefix", prefix);
-    if (checkFailure.empty())
-        checkFailure = compareWithScan("lattice", latticeSet(prefix.epsilon));
-    if (!checkFailure.empty())
-        std::fprintf(stderr, "glmWeldModel differs from the first-match scan: %s\n",
-                     checkFailure.c_str());
-
     for (WeldCase &c : cases) {
-        benchmark::RegisterBenchmark(glmName(c).c_str(), benchGlm, &c)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(meshoptName(c).c_str(), benchMeshopt, &c)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        registerModelBenchmark(glmName(c), benchGlm, &c);
+        registerModelBenchmark(meshoptName(c), benchMeshopt, &c);
     }
 }
 
-void summarizeWeld(const ResultCollector &results, const BenchOptions &options, FigureTable &table)
+std::string checkWeldAgainstScan()
 {
-    table.figure("glmWeldModel identical to the first-match scan (20k-vertex prefix and lattice)",
-                 checkFailure.empty() ? "yes" : "**no**: " + checkFailure);
+    WeldSet prefix = makeWeldSet(std::min(checkedPrefix, cases.back().vertices));
+    const std::string failure = compareWithScan("surface prefix", prefix);
+    return failure.empty() ? compareWithScan("lattice", latticeSet(prefix.epsilon)) : failure;
+}
+
+void summarizeWeld(const ResultStore &results, const BenchOptions &options,
+                   const MemoryCondition &condition, const std::string *checkFailure,
+                   FigureTable &table)
+{
+    if (checkFailure)
+        table.figure(
+            "glmWeldModel identical to the first-match scan (20k-vertex prefix and lattice)",
+            checkFailure->empty() ? "yes" : "**no**: " + *checkFailure);
     double worstRatio = 0.0;
     for (const WeldCase &c : cases) {
-        const double glm = results.seconds(glmName(c));
-        const double epsilon = c.set ? double(c.set->epsilon) : 0.0;
-        const double meshopt = results.seconds(meshoptName(c));
-        if (glm <= 0 || meshopt <= 0) {
+        const Measurement *glmRun = results.find(glmName(c));
+        const Measurement *meshoptRun = results.find(meshoptName(c));
+        if (!glmRun || !meshoptRun) {
             table.figure("Weld " + c.label, "not measured");
             worstRatio = -1.0;
             continue;
         }
-        const double ratio = glm / meshopt;
+        const double ratio = glmRun->seconds / meshoptRun->seconds;
         if (worstRatio >= 0 && ratio > worstRatio)
             worstRatio = ratio;
         table.figure(
-            printed("Weld %s vertices: glmWeldModel (epsilon %g)", c.label.c_str(), epsilon),
-            printed("%s, %.0f kept; %.2fx meshoptimizer", duration(glm).c_str(),
-                    results.counter(glmName(c), "kept"), ratio));
+            printed("Weld %s vertices: glmWeldModel (epsilon %g)", c.label.c_str(),
+                    glmRun->counters.count("epsilon") ? glmRun->counters.at("epsilon") : 0.0),
+            printed("%s, %.0f kept; %.2fx meshoptimizer (CPU %.2fx)", wallAndCpu(*glmRun).c_str(),
+                    results.counter(glmName(c), "kept"), ratio,
+                    glmRun->cpuSeconds / meshoptRun->cpuSeconds));
         table.figure(
             printed("Weld %s vertices: meshopt_generateVertexRemap (exact)", c.label.c_str()),
-            printed("%s, %.0f kept", duration(meshopt).c_str(),
+            printed("%s, %.0f kept", wallAndCpu(*meshoptRun).c_str(),
                     results.counter(meshoptName(c), "kept")));
     }
     const WeldCase &small = cases[cases.size() - 2];
@@ -204,19 +199,22 @@ void summarizeWeld(const ResultCollector &results, const BenchOptions &options, 
                              m1 > 0 ? m4 / m1 * scale : 0.0));
     if (options.smoke)
         return;
-    const std::string ratioWhat = "Weld: glmWeldModel / meshoptimizer time (worst size)";
+    const std::string ratioWhat =
+        std::string("Weld: glmWeldModel / meshoptimizer time (worst size), ") + condition.title;
     const std::string ratioRequired = printed("<= %.1fx", maxRatioToMeshopt);
     if (worstRatio < 0)
         table.targetNotMeasured(ratioWhat, ratioRequired, "a size was not run");
     else
         table.target(ratioWhat, printed("%.2fx", worstRatio), ratioRequired,
                      worstRatio <= maxRatioToMeshopt);
-    const std::string growthWhat = "Weld: time " + large.label + " / " + small.label;
+    const std::string growthWhat =
+        "Weld: time " + large.label + " / " + small.label + ", " + condition.title;
     const std::string growthRequired = printed("<= %.1f (linear)", maxGrowthFor4x);
     if (t1 <= 0 || t4 <= 0)
         table.targetNotMeasured(growthWhat, growthRequired, "a size was not run");
     else
         table.target(growthWhat, printed("%.2f", growth), growthRequired, growth <= maxGrowthFor4x);
-    table.target("Weld: identical to the first-match scan", checkFailure.empty() ? "yes" : "no",
-                 "identical", checkFailure.empty());
+    if (checkFailure)
+        table.target("Weld: identical to the first-match scan",
+                     checkFailure->empty() ? "yes" : "no", "identical", checkFailure->empty());
 }

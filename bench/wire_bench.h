@@ -7,4 +7,4 @@
 #include "bench/results.h"
 
 void registerWireBenchmarks(const BenchOptions &options);
-void summarizeWire(const ResultCollector &results, const BenchOptions &options, FigureTable &table);
+void summarizeWire(const ResultStore &results, const BenchOptions &options, FigureTable &table);

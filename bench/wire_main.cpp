@@ -1,5 +1,6 @@
 // radar_bench_wire: receiving and decoding target blocks over loopback.
 #include "bench/benchoptions.h"
+#include "bench/memoryconditions.h"
 #include "bench/results.h"
 #include "bench/wire_bench.h"
 
@@ -11,6 +12,9 @@
 
 int main(int argc, char **argv)
 {
+    int exitStatus = 0;
+    if (!enterMemoryCondition(argc, argv, exitStatus))
+        return exitStatus;
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     BenchOptions options;
@@ -22,7 +26,7 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&results);
     benchmark::Shutdown();
 
-    FigureTable wire("Wire decode");
+    FigureTable wire("Wire decode, " + currentMemoryTitle());
     summarizeWire(results, options, wire);
     wire.publish(options.tableOut, targetsPathFor(options.tableOut));
 
