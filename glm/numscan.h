@@ -127,24 +127,37 @@ template <bool skipLeadingSpace = true>
     return glmplatform::parseFloat(text.c_str());
 }
 
-// The fast path covers mantissas w below 2^53 and exponents within +-22:
-// both w and 10^e are exact doubles, so the double result is correctly
-// rounded, and rounding it on to a float is exact unless it sits exactly
-// halfway between two floats.
+// The fast path covers mantissas w below 2^53 and exponents within +-22.
+// w and 10^e are exact doubles, so w * 10^e is the correctly rounded
+// double; w * 10^-e, with 10^-e rounded to a double, is within two units
+// in the last place of the exact quotient (a multiplication instead of a
+// much slower division). Either way, rounding the double on to a float
+// gives the correctly rounded float unless the double lies within that
+// error of a point halfway between two floats, where the slow path decides.
 constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double inversePowersOfTen[] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                         1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
+                                         1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
 constexpr int fastExponentLimit = 22;
 constexpr std::uint64_t fastMantissaLimit = std::uint64_t{1} << 53;
 constexpr int maxMantissaDigits = 19;
 constexpr long long exponentSaturation = 100000;
 
-inline bool halfwayBetweenFloats(double d)
+// Units in the last place of a double around a float midpoint that count
+// as near it: twice the error bound above, for a margin.
+constexpr std::uint64_t midpointMargin = 4;
+
+inline bool nearFloatMidpoint(double d)
 {
     std::uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
-    // A double has 29 more mantissa bits than a float.
-    return (bits & 0x1FFFFFFFu) == 0x10000000u;
+    // A double has 29 more mantissa bits than a float: a float midpoint has
+    // them 1000...0.
+    constexpr std::uint64_t midpoint = 0x10000000u;
+    const std::uint64_t below = bits & 0x1FFFFFFFu;
+    return below - (midpoint - midpointMargin) <= 2 * midpointMargin;
 }
 
 // Matches the letters of word case-insensitively. A mismatching byte is
@@ -298,9 +311,9 @@ inline bool isHexDigit(unsigned char c)
             } else if (mantissa < fastMantissaLimit && exponent >= -fastExponentLimit &&
                        exponent <= fastExponentLimit) {
                 const double d = exponent < 0
-                                     ? static_cast<double>(mantissa) / exactPowersOfTen[-exponent]
+                                     ? static_cast<double>(mantissa) * inversePowersOfTen[-exponent]
                                      : static_cast<double>(mantissa) * exactPowersOfTen[exponent];
-                if (!halfwayBetweenFloats(d)) {
+                if (!nearFloatMidpoint(d)) {
                     magnitude = static_cast<float>(d);
                     done = true;
                 }

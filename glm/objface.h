@@ -164,6 +164,45 @@ void readCorners(TextScanner &scanner, const FaceSite &site, const TextView &fir
     }
 }
 
+inline const char *skipDigits(const char *p)
+{
+    while (glmscan::isDigit(static_cast<unsigned char>(*p)))
+        ++p;
+    return p;
+}
+
+// The corner count readFace gives, for the counting pass, without
+// converting a number: only for a face of at least three corners, all
+// written "v/t/n" with unsigned digits and each ending at whitespace, the
+// face ending where no digit or sign follows. Any other face is 0 and
+// leaves the scanner as it was, so it is read by readFace.
+inline unsigned countPlainCorners(TextScanner &scanner)
+{
+    const char *p = scanner.cursor();
+    unsigned corners = 0;
+    for (;;) {
+        p = glmscan::skipBreaks(p);
+        const char *start = p;
+        if (!glmscan::isDigit(static_cast<unsigned char>(*p)))
+            break;
+        p = skipDigits(p);
+        for (int slash = 0; slash < 2; ++slash) {
+            if (*p != '/' || !glmscan::isDigit(static_cast<unsigned char>(p[1])))
+                return 0;
+            p = skipDigits(p + 1);
+        }
+        // The first corner is read as a token, which must not be cut.
+        if (!glmscan::isSpace(static_cast<unsigned char>(*p)) ||
+            static_cast<std::size_t>(p - start) > glmscan::maxTokenLength)
+            return 0;
+        ++corners;
+    }
+    if (corners < 3 || *p == '+' || *p == '-')
+        return 0;
+    scanner.cursor() = p;
+    return corners;
+}
+
 // Reads the corners of a face after its "f" token: the first corner token
 // decides the form, the others are read with the form's pattern until one
 // converts nothing. Calls onCorner(corner, number, FormTag, site) for each

@@ -237,8 +237,9 @@ Counts glmFirstPass(ObjModel *model, TextScanner &scanner, NameIndex &names)
         case ObjStatement::unknownVertex:
             unknownToken(token);
         case ObjStatement::face: {
-            GLuint corners = 0;
-            readFace(scanner, [&](const Corner &, int, auto, const FaceSite &) { ++corners; });
+            GLuint corners = glmface::countPlainCorners(scanner);
+            if (corners == 0)
+                readFace(scanner, [&](const Corner &, int, auto, const FaceSite &) { ++corners; });
             const GLuint triangles = corners - 2;
             counts.triangles += triangles;
             group->facecount += triangles;

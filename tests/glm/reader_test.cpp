@@ -175,13 +175,17 @@ TEST(ReaderFaces, eachFormStoresItsIndexTriples)
 TEST(ReaderFaces, cornersEndAtFirstNonNumber)
 {
     TempDir dir;
-    ModelPtr model =
-        readModel(dir.write("spread.obj", vertexLines(5) + "f 1 2\n3 4\ng next\nf 1 2 3 4/9\n"));
-    ASSERT_EQ(model->facecount, 4u);
+    ModelPtr model = readModel(dir.write(
+        "spread.obj",
+        vertexLines(5) + "f 1 2\n3 4\ng next\nf 1 2 3 4/9\n" +
+            "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n4/1/1 \\\n 5/1/1\nf 1/1/1 2/1/1 3/1/1\n"));
+    ASSERT_EQ(model->facecount, 8u);
     EXPECT_EQ(vertexTriple(model->faces[1]), (Triple{1, 3, 4}));
     // "4/9": the vertex form reads "4" and stops at the slash, whose rest
     // is then skipped as an unknown statement.
     EXPECT_EQ(vertexTriple(model->faces[3]), (Triple{1, 3, 4}));
+    EXPECT_EQ(vertexTriple(model->faces[6]), (Triple{1, 4, 5}));
+    EXPECT_EQ(vertexTriple(model->faces[7]), (Triple{1, 2, 3}));
     EXPECT_EQ(model->groupcount, 2u);
 }
 
