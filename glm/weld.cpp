@@ -93,7 +93,9 @@ struct alignas(64) Cell
 class CellGrid
 {
 public:
-    CellGrid(double width, std::size_t expected) : width(width)
+    CellGrid(double width, std::size_t expected, const char *operation)
+        : width(width), slots(GlmAllocator<GLuint>(operation)),
+          cells(GlmAllocator<Cell>(operation)), filter(GlmAllocator<std::uint64_t>(operation))
     {
         std::size_t capacity = minTableSize;
         while (capacity < expected * maxLoadDivisor)
@@ -150,7 +152,7 @@ public:
     }
 
     // Appends kept vector k to its cell; next links the vectors of a cell.
-    void insert(const CellKey &key, GLuint k, const GLfloat *v, std::vector<GLuint> &next)
+    void insert(const CellKey &key, GLuint k, const GLfloat *v, GlmVector<GLuint> &next)
     {
         std::size_t h = hash(key);
         std::size_t mask = slots.size() - 1;
@@ -175,7 +177,7 @@ public:
     }
 
 private:
-    static void append(Cell &cell, GLuint k, const GLfloat *v, std::vector<GLuint> &next)
+    static void append(Cell &cell, GLuint k, const GLfloat *v, GlmVector<GLuint> &next)
     {
         if (cell.count < inlineMembers)
             cell.first[cell.count] = InlineMember{{v[0], v[1], v[2]}, k};
@@ -224,9 +226,9 @@ private:
     }
 
     double width;
-    std::vector<GLuint> slots; // cell number + 1, 0 when empty
-    std::vector<Cell> cells;
-    std::vector<std::uint64_t> filter;
+    GlmVector<GLuint> slots; // cell number + 1, 0 when empty
+    GlmVector<Cell> cells;
+    GlmVector<std::uint64_t> filter;
     std::size_t filterMask = 0;
 };
 
@@ -240,9 +242,11 @@ const GLuint noMatch = std::numeric_limits<GLuint>::max();
 // The merge itself: result must already hold a copy of input. report(i, j)
 // is called for input elements 1 to n in order, with the 1-based index j of
 // the kept vector that represents element i, once element i is no longer
-// read. Returns the kept count.
+// read. Returns the kept count; operation names the caller in an
+// out-of-memory message.
 template <typename Report>
-GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *result, Report report)
+GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *result,
+                 const char *operation, Report report)
 {
     if (!(epsilon > 0)) {
         // Nothing can be strictly closer than a non-positive (or NaN) epsilon.
@@ -255,8 +259,8 @@ GLuint mergeInto(const GLfloat *input, GLuint n, GLfloat epsilon, GLfloat *resul
     if (!std::isfinite(width))
         width = 1e300; // an infinite epsilon: one cell for all finite data
 
-    CellGrid grid(width, n);
-    std::vector<GLuint> next(std::size_t{n} + 1, 0);
+    CellGrid grid(width, n, operation);
+    GlmVector<GLuint> next(std::size_t{n} + 1, 0, GlmAllocator<GLuint>(operation));
 
     // Bounds of the keys present, so that a wide epsilon box never walks
     // cells that cannot exist.
@@ -338,9 +342,10 @@ GLfloat *copyVectors(const GLfloat *vectors, GLuint n, const char *operation)
 GLfloat *glmMergeVectors(GLfloat *vectors, GLuint *numvectors, GLfloat epsilon)
 {
     GLuint n = *numvectors;
-    GLfloat *result = copyVectors(vectors, n, "glmMergeVectors");
+    const char *const operation = "glmMergeVectors";
+    GLfloat *result = copyVectors(vectors, n, operation);
     // The map goes back into the x components, as floats.
-    *numvectors = mergeInto(vectors, n, epsilon, result, [vectors](GLuint i, GLuint j) {
+    *numvectors = mergeInto(vectors, n, epsilon, result, operation, [vectors](GLuint i, GLuint j) {
         vectors[std::size_t{3} * i] = static_cast<GLfloat>(j);
     });
     return result;
@@ -353,11 +358,12 @@ void glmWeldModel(ObjModel *model, GLfloat epsilon)
         return;
 
     GLuint n = model->vertexcount;
-    GLfloat *result = copyVectors(model->vertices, n, "glmWeldModel");
+    const char *const operation = "glmWeldModel";
+    GLfloat *result = copyVectors(model->vertices, n, operation);
     // The map is kept as integers here: a float map loses indices above 2^24.
-    std::vector<GLuint> map(std::size_t{n} + 1, 0);
-    GLuint kept =
-        mergeInto(model->vertices, n, epsilon, result, [&map](GLuint i, GLuint j) { map[i] = j; });
+    GlmVector<GLuint> map(std::size_t{n} + 1, 0, GlmAllocator<GLuint>(operation));
+    GLuint kept = mergeInto(model->vertices, n, epsilon, result, operation,
+                            [&map](GLuint i, GLuint j) { map[i] = j; });
 
     for (GLuint f = 0; f < model->facecount; ++f) {
         GLuint *corner = model->faces[f].vertexindex;
@@ -369,7 +375,7 @@ void glmWeldModel(ObjModel *model, GLfloat epsilon)
 
     std::free(model->vertices);
     model->vertexcount = kept;
-    model->vertices = glmAllocatePoints(kept, 3, "glmWeldModel");
+    model->vertices = glmAllocatePoints(kept, 3, operation);
     std::memcpy(model->vertices + 3, result + 3, std::size_t{3} * kept * sizeof(GLfloat));
     std::free(result);
 }
