@@ -3,6 +3,7 @@
 // textures and models.
 #include "bench/benchoptions.h"
 #include "bench/frame_bench.h"
+#include "bench/machinefacts.h"
 #include "bench/memoryconditions.h"
 #include "bench/results.h"
 
@@ -56,6 +57,7 @@ int main(int argc, char **argv)
 
     FigureTable frame("Frame (1280 x 720, Mesa llvmpipe under Xvfb), " + currentMemoryTitle());
     summarizeFrame(results, options, frame);
+    addMachineFacts(frame);
     frame.publish(options.tableOut, targetsPathFor(options.tableOut));
     tearDownFrameBenchmarks();
 

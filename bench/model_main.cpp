@@ -2,6 +2,7 @@
 // each measurement in a fresh process under each memory condition.
 #include "bench/benchoptions.h"
 #include "bench/isolatedruns.h"
+#include "bench/machinefacts.h"
 #include "bench/memoryconditions.h"
 #include "bench/modelbenchmarks.h"
 #include "bench/pagecost.h"
@@ -65,6 +66,7 @@ int main(int argc, char **argv)
     FigureTable memory("Memory");
     memory.figure("Fresh page, first write (before the benchmarks)", describe(costBefore));
     memory.figure("Fresh page, first write (after the benchmarks)", describe(costAfter));
+    memory.figure("Load average when done (1, 5, 15 min)", loadAverage());
     memory.figure("Measurements",
                   printed("each in a fresh process; median of %d per memory condition, "
                           "the competitors taking turns",

@@ -16,6 +16,7 @@
 
 #include "bench/childprocess.h"
 #include "bench/framewatcher.h"
+#include "bench/machinefacts.h"
 #include "bench/memoryconditions.h"
 #include "bench/results.h"
 #include "bench/startupprobeoptions.h"
@@ -126,6 +127,7 @@ int main(int argc, char **argv)
                          *std::max_element(scenes.begin(), scenes.end()), listOf(scenes).c_str()));
     table.figure("Process start to the window's first pixels (background), median",
                  printed("%.0f ms", median(changes)));
+    addMachineFacts(table);
     if (!options.smoke)
         table.target("Start-up: process start to first frame (median)",
                      printed("%.0f ms", sceneMedian), printed("<= %.0f ms", maxStartupMs),

@@ -1,5 +1,6 @@
 // radar_bench_wire: receiving and decoding target blocks over loopback.
 #include "bench/benchoptions.h"
+#include "bench/machinefacts.h"
 #include "bench/memoryconditions.h"
 #include "bench/results.h"
 #include "bench/wire_bench.h"
@@ -28,6 +29,7 @@ int main(int argc, char **argv)
 
     FigureTable wire("Wire decode, " + currentMemoryTitle());
     summarizeWire(results, options, wire);
+    addMachineFacts(wire);
     wire.publish(options.tableOut, targetsPathFor(options.tableOut));
 
     for (const std::string &error : results.errors())

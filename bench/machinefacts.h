@@ -1,0 +1,17 @@
+// The machine facts that move the figures, printed in every program's
+// table beside them: how busy the machine was and what a fresh page cost
+// (the CPU, the cores and the huge-page setting are the same for a whole
+// run; scripts/bench prints them once).
+#pragma once
+
+#include "bench/results.h"
+
+#include <string>
+
+// "2.31, 1.97, 1.50": /proc/loadavg's 1, 5 and 15 minute averages, or
+// "unknown".
+std::string loadAverage();
+
+// Adds the load average now and the cost of a fresh page (measured now) to
+// table.
+void addMachineFacts(FigureTable &table);
