@@ -4,6 +4,8 @@
 // A clear-only frame gives the fixed cost of the window's pixels.
 #include "bench/frame_bench.h"
 
+#include "bench/memoryconditions.h"
+
 #include "glm/glm.h"
 #include "net/radarstate.h"
 #include "render/glwidget.h"
@@ -220,7 +222,8 @@ void summarizeFrame(const ResultStore &results, const BenchOptions &options, Fig
     if (options.smoke)
         return;
     const int most = counts.back();
-    const std::string what = printed("Frame with %d targets (updateGL, 1280 x 720)", most);
+    const std::string what =
+        printed("Frame with %d targets (updateGL, 1280 x 720), ", most) + currentMemoryTitle();
     const std::string required = printed("<= %.0f ms", maxFrameSeconds * millisecondsPerSecond);
     const double update = results.seconds(updateName(most));
     if (update <= 0)

@@ -5,6 +5,8 @@
 // client's event loop does it) in blocks per second.
 #include "bench/wire_bench.h"
 
+#include "bench/memoryconditions.h"
+
 #include "bench/blockserver.h"
 #include "net/blockreceiver.h"
 #include "net/logic.h"
@@ -220,7 +222,7 @@ void summarizeWire(const ResultStore &results, const BenchOptions &options, Figu
                  perBlock(roadName, "CPU of both threads"));
     if (options.smoke)
         return;
-    const std::string what = "Wire decode: time per 6553-target block";
+    const std::string what = "Wire decode: time per 6553-target block, " + currentMemoryTitle();
     const std::string required = printed("<= %.0f us", maxDecodeSeconds * microsecondsPerSecond);
     if (decode <= 0)
         table.targetNotMeasured(what, required, "not run");
