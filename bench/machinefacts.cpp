@@ -3,6 +3,8 @@
 #include "bench/pagecost.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 std::string loadAverage()
 {
@@ -13,6 +15,21 @@ std::string loadAverage()
     const int read = std::fscanf(file, "%lf %lf %lf", &one, &five, &fifteen);
     std::fclose(file);
     return read == 3 ? printed("%.2f, %.2f, %.2f", one, five, fifteen) : "unknown";
+}
+
+double procFieldKb(const char *path, const char *name)
+{
+    FILE *file = std::fopen(path, "r");
+    if (!file)
+        return -1.0;
+    const std::size_t length = std::strlen(name);
+    char line[256];
+    double kb = -1.0;
+    while (std::fgets(line, sizeof line, file))
+        if (std::strncmp(line, name, length) == 0)
+            kb = std::strtod(line + length, nullptr);
+    std::fclose(file);
+    return kb;
 }
 
 void addMachineFacts(FigureTable &table)

@@ -12,6 +12,10 @@
 // "unknown".
 std::string loadAverage();
 
+// The number of a "Name:  123 kB" line of a /proc file (name given with its
+// colon) in kB, the last such line's; -1 when the file or line is missing.
+double procFieldKb(const char *path, const char *name);
+
 // Adds the load average now and the cost of a fresh page (measured now) to
 // table.
 void addMachineFacts(FigureTable &table);

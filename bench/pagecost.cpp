@@ -1,5 +1,6 @@
 #include "bench/pagecost.h"
 
+#include "bench/machinefacts.h"
 #include "bench/results.h"
 
 #include <sys/mman.h>
@@ -27,19 +28,10 @@ double nowSeconds()
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// AnonHugePages of the process in bytes, or -1.
+// AnonHugePages of the process in bytes, or negative.
 double anonHugeBytes()
 {
-    FILE *rollup = std::fopen("/proc/self/smaps_rollup", "r");
-    if (!rollup)
-        return -1.0;
-    char line[256];
-    double kb = -1.0;
-    while (std::fgets(line, sizeof line, rollup))
-        if (std::strncmp(line, "AnonHugePages:", 14) == 0)
-            kb = std::strtod(line + 14, nullptr);
-    std::fclose(rollup);
-    return kb * bytesPerKb;
+    return procFieldKb("/proc/self/smaps_rollup", "AnonHugePages:") * bytesPerKb;
 }
 
 // Maps a region aligned to a huge page, advised as asked, and times the

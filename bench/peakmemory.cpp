@@ -1,6 +1,7 @@
 #include "bench/peakmemory.h"
 
 #include "bench/childprocess.h"
+#include "bench/machinefacts.h"
 #include "bench/memoryconditions.h"
 
 #include <cstdio>
@@ -17,16 +18,7 @@ constexpr double bytesPerKb = 1024.0;
 // VmHWM in kB, or -1.
 long peakResidentKb()
 {
-    FILE *status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return -1;
-    char line[256];
-    long kb = -1;
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, "VmHWM:", 6) == 0)
-            kb = std::strtol(line + 6, nullptr, 10);
-    std::fclose(status);
-    return kb;
+    return static_cast<long>(procFieldKb("/proc/self/status", "VmHWM:"));
 }
 
 // Runs the child role for reader and path under the default memory
