@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client's own command line: --kiosk [SECONDS], --help and --version.
 // The toolkit takes its arguments (-display, -platform, ...) out of the
 // list before it reaches parseClientCommandLine; only --help and --version

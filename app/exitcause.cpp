@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/exitcause.h"
 
 int kioskExitStatus(ExitCause cause)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Why a run of the client ended, and the exit status that tells it. Without
 // --kiosk every status is 0, as a box already told a person; with it, a
 // supervisor tells the causes apart by these statuses. 1 (a model file that

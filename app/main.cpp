@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/clientoptions.h"
 #include "app/window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/settingsfile.h"
 
 #include "app/xmlguard.h"

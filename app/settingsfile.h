@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client's settings: an XML file whose root element's direct children
 // hold one value each, found by exact tag name (the first such child counts).
 // Reads and writes work on the document in memory; only save() touches disk.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/window.h"
 
 #include "app/settingsfile.h"

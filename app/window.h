@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one top-level window: reads the settings, connects the client to the
 // server, hosts the 3D view and drives both from a 20 ms tick. It is also the
 // watchdog: an unreadable settings file, a refused or a lost connection is

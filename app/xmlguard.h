@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What an XML document must pass before the toolkit's DOM parser sees it:
 // the DOM parser recurses per nesting level and expands entities without a
 // bound on the total, so a small hostile file can exhaust the stack or the

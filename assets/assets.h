@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client's data files, drawn by code: three models with their textures,
 // the three textures of the blended squares and the default settings.
 #pragma once

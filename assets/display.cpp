@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The radar display: a long console at the near edge of the table whose
 // sloping face holds three screens (target list, scope, status). The model
 // is as wide as its placement (2 x scale); its lower part sits inside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assets/halving.h"
 
 #include "render/miplevels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paintings made smaller the way GL makes mip levels, so a texture stored
 // smaller than it was painted holds what the view would have sampled.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarassets: draws the client's models and textures into a run directory.
 #include "assets/rundirectory.h"
 

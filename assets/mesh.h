@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A textured polygon mesh written as Wavefront OBJ with its MTL library, in
 // the subset the client's reader takes: v, vt, vn, f in v/t/n form, g,
 // usemtl, mtllib; newmtl, Ka, Kd, Ks, Ns. Numbers always use "." as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures of the three blended squares over the table. The client draws
 // them with alpha scaled by 0.7: the sweep first, the disc over it, the
 // markers on top. The disc and sweep squares show their image upright to

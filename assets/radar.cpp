@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The radar: an open-array antenna on a turning unit, on a mast that rises
 // through the table from a floor stand. The stand is what makes the model
 // as wide as its placement (2 x scale) and centres it on the offset; it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assets/rundirectory.h"
 
 #include "assets/halving.h"

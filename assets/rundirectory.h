@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the generated data files into a run directory.
 #pragma once
 

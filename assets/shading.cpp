@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assets/shading.h"
 
 #include "assets/shapes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client draws its models unlit (texture times white), so light and
 // shade are painted into the textures. All models share one light, coming
 // from above, the viewer's side and the left, so that tops are brightest,

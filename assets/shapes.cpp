@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assets/shapes.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Solids added to a Mesh, each face mapped to its own texture region
 // (pixel rectangles of the mesh's texture). Axes: +y up, +z towards the
 // viewer, +x to the viewer's right.

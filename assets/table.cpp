@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The radar table: a wide console with a top slab, a cabinet and a plinth.
 // Its top carries the round scope under the client's disc and sweep.
 #include "assets/assets.h"

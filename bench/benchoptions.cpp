@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/benchoptions.h"
 
 #include "bench/childprocess.h"

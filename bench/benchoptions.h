@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command line of the benchmark programs, after Google Benchmark has taken
 // its own --benchmark_* flags:
 //   --smoke            tiny sizes, so a run takes seconds and only proves the

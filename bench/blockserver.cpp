@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/blockserver.h"
 
 #include "net/wireformat.h"

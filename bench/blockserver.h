@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A target server on 127.0.0.1 for the wire benchmarks, on a thread of its
 // own so that the client's thread measures only the client. It answers
 // every request byte with one block of a fixed number of targets,

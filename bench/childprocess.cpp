@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/childprocess.h"
 
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Child processes of the benchmark programs: the client the start-up probe
 // starts and ends, and the programs running themselves again for a fresh
 // process per measurement.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference weld: the plain first-match scan, comparing each vector with
 // every kept one in order. Quadratic, so only for checking small sets.
 #pragma once

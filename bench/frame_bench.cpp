@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Three figures per target count: paintGL alone followed by glFinish (the
 // drawing, with Mesa's deferred rasterisation forced to complete), and
 // updateGL (paintGL plus the buffer swap, what the client does each tick).

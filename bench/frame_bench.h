@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frame: the real GLWidget, 1280 x 720, drawing the staged scene (textures
 // and models of the run directory) with 0, 100, 1000 and the most targets
 // one block carries, put straight into the RadarState it draws. Needs a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radar_bench_frame: drawing frames of the real view. Runs in the run
 // directory (--run-dir=DIR, default the build's), where the view finds its
 // textures and models.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/framewatcher.h"
 
 #include <X11/Xutil.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Watches the screen of the X display ($DISPLAY) for a client's first
 // frame, from the outside: the client is not changed in any way.
 //

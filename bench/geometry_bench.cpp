@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Geometry: glmFaceNormals followed by glmVertexNormals(90), as the scene
 // set-up runs them, on generated surfaces of growing size. The time must
 // grow linearly with the triangle count.

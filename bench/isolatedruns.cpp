@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/isolatedruns.h"
 
 #include "bench/benchoptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One fresh process per measurement. The model benchmarks compare libraries
 // whose speed depends on the state of the heap and on page faults, so each
 // measurement runs in a process of its own, started in the memory condition

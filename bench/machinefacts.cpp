@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/machinefacts.h"
 
 #include "bench/pagecost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The machine facts that move the figures, printed in every program's
 // table beside them: how busy the machine was and what a fresh page cost
 // (the CPU, the cores and the huge-page setting are the same for a whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/memoryconditions.h"
 
 #include "bench/childprocess.h"

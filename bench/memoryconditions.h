@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory conditions every speed figure is measured under, alike for
 // every competitor of a comparison:
 //   default    glibc's allocator as it comes;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radar_bench_model: OBJ reading, normals and welding against the peers,
 // each measurement in a fresh process under each memory condition.
 #include "bench/benchoptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model-library benchmarks of radar_bench_model: OBJ reading against
 // tinyobjloader and assimp, facet and vertex normals, and welding against
 // meshoptimizer. Each area registers its benchmarks (sizes chosen by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/modelgen.h"
 
 #include "glm/glm.h"

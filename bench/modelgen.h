@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Deterministic test models for the benchmarks: the same size gives the same
 // bytes on every run, so figures from different runs compare.
 //

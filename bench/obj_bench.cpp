@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OBJ read: the same generated files read by glmReadOBJ, tinyobjloader and
 // assimp in one run; throughput in MB/s (10^6 bytes of file per second of
 // wall time, the file being in the page cache), CPU time, and peak memory

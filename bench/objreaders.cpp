@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/objreaders.h"
 
 #include "glm/glm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three OBJ readers compared, behind one call, each called the fastest
 // way its documentation offers: glmReadOBJ; tinyobjloader's LoadObj on the
 // file name (no material directory, no triangulation, no default vertex

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/pagecost.h"
 
 #include "bench/machinefacts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a fresh page of memory costs this machine: the first write to
 // memory just mapped, timed per page. Every figure that allocates moves with
 // these costs (on some virtual machines a fresh 4 KiB page costs several

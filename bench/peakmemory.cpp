@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/peakmemory.h"
 
 #include "bench/childprocess.h"

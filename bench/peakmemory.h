@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Peak memory of one OBJ read, measured in a fresh process so that nothing
 // the benchmark process allocated before counts.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/results.h"
 
 #include <algorithm>

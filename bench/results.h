@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Collecting what Google Benchmark measured, and turning it into the
 // Markdown rows of docs/performance.md: one table per area with the
 // figures, and one row per speed target with its verdict.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radar_startup_probe: process start to first frame of the real client.
 //
 // radarsim is started first and listens on a free loopback port. For each

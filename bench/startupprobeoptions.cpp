@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/startupprobeoptions.h"
 
 #include "bench/benchoptions.h"

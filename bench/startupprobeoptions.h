@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command line of radar_startup_probe.
 #pragma once
 

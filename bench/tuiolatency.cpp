@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radar_tuio_latency: how long a TUIO bundle takes to reach a served block.
 // Starts the real radarsim as a TUIO bridge on loopback, and for each sample
 // sends one bundle that moves a cursor, then asks for blocks back to back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Welding: glmWeldModel against meshopt_generateVertexRemap on the same
 // positions (meshoptimizer merges exact duplicates only, glmWeldModel also
 // near ones). Before timing, glmWeldModel is checked against the plain

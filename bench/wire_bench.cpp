@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Three figures: the decode alone (BlockReceiver::receive, as Logic::readData
 // runs it, on a block already buffered in a socket, timed by hand); the
 // decoder on bytes in memory; and the whole road of a block (request written,

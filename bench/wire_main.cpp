@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radar_bench_wire: receiving and decoding target blocks over loopback.
 #include "bench/benchoptions.h"
 #include "bench/machinefacts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line conventions of the programs (radarsim, radarprobe,
 // radarclient): a tool's parser never exits or prints, it returns a
 // CommandLine; runTool (or the client's main) prints the help text, the

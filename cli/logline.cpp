@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/logline.h"
 
 #include <QCoreApplication>

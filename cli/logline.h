@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programs' lines on standard error. A log line tells an event and when
 // it happened, for a site operator reading the journal or a redirected
 // stream: "TIME TOOL: text", TIME being the local time to the millisecond

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client's block receiver and decoder (what Logic::readData runs) on
 // arbitrary byte streams that arrive in arbitrary chunks, checked against a
 // plain reference decoder written here from the wire format's rules.

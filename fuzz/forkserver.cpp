@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "forkserver.h"
 
 #include <sanitizer/allocator_interface.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs code that may end the process with exit() - the model library's
 // documented way out of bad input - in a forked child, so that the fuzzer
 // goes on with the next input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OBJ reader against a peer reader, tinyobjloader: the fuzz bytes make a
 // valid OBJ file and its MTL library within the statements both read alike
 // (objpeertext.h), both readers read them, and any difference the

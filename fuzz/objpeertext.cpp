@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "objpeertext.h"
 
 #include "glm/textscan.h"

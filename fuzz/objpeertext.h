@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OBJ and MTL text made from fuzz bytes for comparing the reader with
 // tinyobjloader: valid files that keep to what both readers read alike, so
 // that any difference between them is a fault of one of them.

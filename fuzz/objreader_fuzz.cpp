@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OBJ reader with its MTL library on arbitrary bytes, with two oracles
 // for what it accepts, followed by what the scene does with a model it has
 // read: fit it into the unit cube, give it facet and vertex normals, and

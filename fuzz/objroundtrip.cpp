@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "objroundtrip.h"
 
 #include "glm/textscan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OBJ fuzz target's oracle: what a model must look like once it has
 // been written with glmWriteOBJ in a mode and read back with glmReadOBJ.
 //

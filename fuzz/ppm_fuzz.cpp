@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glmLoadPPM on arbitrary file contents, checked against a small strict
 // parser of the raw PPM format written here: the loader returns exactly
 // the images the format allows (8-bit samples only) with their size and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recording::parse on arbitrary bytes, against the writer: whatever it
 // accepts, written again record by record, gives back the same bytes up to
 // a cut-off last record, which it must name exactly when there is one; and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BaseStation bridge's input side on arbitrary bytes: the line parser
 // on every line, and the feed on the whole stream in pieces.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // parseScenario on arbitrary bytes: a refusal is one line naming the file;
 // a scenario it accepts obeys every rule of the format, checked here on
 // their own terms: legs that start at a finite time >= 0 and last a moment,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scratchdir.h"
 
 #include <fcntl.h>

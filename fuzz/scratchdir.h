@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A private directory for the files a fuzz target writes its input to: on
 // /dev/shm when it is writable (memory, no disk wear), else under TMPDIR or
 // /tmp. Created on first use; removed when the process that created it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SettingsFile on arbitrary file contents: the file either fails to load
 // with SettingsError or loads, and then every read gives a value and a
 // change can be saved. A saved document that loads again holds the change;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The TUIO bridge's message handling on arbitrary messages: decoded OSC
 // messages built from the fuzz bytes, and raw packets taken apart by liblo,
 // from a few senders, with a clock that jumps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Immediate-mode drawing of a model, and its compilation into a display list.
 #include "glm/glm.h"
 #include "glm/glmassert.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-word lookup in the GL extension string.
 #include "glm/glm.h"
 

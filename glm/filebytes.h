@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole file in memory, followed by a NUL byte (which no number and no
 // token continues), for the reader's passes over its bytes. The bytes live
 // until the object is destroyed; how they get there is the platform's

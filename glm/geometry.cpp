@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Geometry operations on a model in place: size and position, winding,
 // facet and vertex normals, generated texture coordinates.
 #include "glm/glm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model record's helpers: groups, materials, paths, small float and
 // vector functions, and freeing.
 #include "glm/glm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glm: a small Wavefront OBJ/MTL model library.
 //
 // A model is one plain record, ObjModel, owned through raw heap blocks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Heap blocks of the model library. Records and arrays are plain malloc
 // blocks released with free(); a failed allocation ends the program with a
 // one-line message naming the operation, like the library's other fatal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's precondition check: like assert, but the report names the
 // source file "glm" whichever of the library's files the check is in.
 #pragma once

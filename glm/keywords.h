@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The statements of the OBJ and MTL formats as the reader tells them apart.
 //
 // A statement the library models is recognised by its whole keyword, and

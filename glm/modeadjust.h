@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mode adjustment shared by drawing and writing: flags whose data the
 // model lacks, or that conflict, are cleared one by one with a message.
 #pragma once

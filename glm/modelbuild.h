@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building a model without the searches of the public helpers: the reader
 // keeps its own index of groups and materials by name, so reading stays
 // linear in their number, and asks these for the rest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number scanning for the OBJ and MTL reader: the input rules of the C
 // library's "%d" and "%f" conversions, but always with "." as the decimal
 // point, whatever the process locale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The face statement of the OBJ format as the reader reads it: the corner
 // patterns "%d", "%d/%d", "%d/%d/%d" and "%d//%d", the form chosen by the
 // first corner token, and the corners that follow until one converts

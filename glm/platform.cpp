@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model library's Linux and glibc calls (see platform.h for why each
 // exists).
 

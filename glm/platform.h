@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the model library asks of the system beyond standard C++: Linux and
 // glibc calls, each kept for a reason given below. The rest of glm/ is
 // portable C++17 and reaches the system only through these functions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Raw ("P6") PPM image reader.
 //
 // The header follows the format's rules: "P6", then width, height and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OBJ and MTL reader. Each file is loaded into memory once and both
 // passes run over its bytes with stream-like reading (textscan.h), so the
 // token rules stay those of a formatted stream reader while the numbers are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a text file held in memory the way the OBJ and MTL formats are
 // read from a stream: whitespace-separated tokens of at most 127 bytes, line
 // chunks of at most 127 bytes up to and including the newline, and numbers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vertex welding.
 //
 // The result must equal a first-match scan over the kept vectors (the lowest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OBJ and MTL writer: the statements the reader accepts, with "." as the
 // decimal point whatever the process locale.
 #include "glm/glm.h"

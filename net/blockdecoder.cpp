@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/blockdecoder.h"
 
 #include "net/wireformat.h"

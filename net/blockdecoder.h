@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoder of the server's reply blocks (format in wireformat.h) from
 // contiguous bytes: no device, no toolkit. The caller keeps what has arrived
 // and not yet been consumed, and hands all of it over after every arrival;

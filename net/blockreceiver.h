@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Takes the server's bytes from a device (the client's socket) into one
 // contiguous buffer and lets a BlockDecoder consume the complete blocks in
 // it, so that after every arrival the table holds the newest complete block

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/hostport.h"
 
 bool parseHostPort(const QString &text, QString *host, quint16 *port)

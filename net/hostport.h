@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "HOST:PORT" as the server tools take it on their command lines.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the client's link to the target server stands, for the console the
 // view draws: the network client owns one and fills it; the view only reads
 // it. Plain data, no toolkit types.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/logic.h"
 
 #include "net/hostport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client's connection to the target server: request pacing, decoding of
 // the reply blocks into a fixed target table, and the sweep angle. The wire
 // format is in wireformat.h; BlockReceiver takes the socket's bytes and keeps

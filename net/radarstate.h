@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the view draws: the sweep angle and the target table. The network
 // client owns one and fills it; the view only reads it, and tests and
 // benchmarks build one directly. Plain data, no toolkit types.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The radar table's wire protocol, the one place its facts are written down.
 //
 // The client sends one request byte; the server answers with reply blocks.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # CPack settings for the Debian packages made by scripts/package:
 #   radarclient      the client, the simulator, the launcher, data and manuals
 #   libradarglm-dev  the model library with its header and CMake package

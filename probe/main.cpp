@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarprobe: checks a radar table server's side of the wire protocol.
 #include "cli/commandline.h"
 #include "probe/probeoptions.h"

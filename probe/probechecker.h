@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks a server's side of the radar table's wire protocol, on bytes: the
 // caller tells it when it sent each request byte and hands it the server's
 // bytes as they arrive, in chunks of any size, with their arrival times. No

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarprobe's command line.
 #pragma once
 

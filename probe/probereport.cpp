@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/probereport.h"
 
 #include "probe/probechecker.h"

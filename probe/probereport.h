@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarprobe's report: what the checker saw and every violation it listed,
 // a few lines of plain text for a terminal or a log.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One run of the probe on a real connection: connects like the client,
 // sends request bytes at the client's pace with at most one unanswered, feeds
 // everything the server sends to a ProbeChecker and stops after the run's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/consolefigures.h"
 
 #include "net/linkstate.h"

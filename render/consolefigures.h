@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The live console's figures: what the display model's screens say about
 // the client's state, as text, and their drawing over the screens' art.
 // No GL: the view uploads the drawn region (LiveConsole).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display model's console: where its three screens lie in the display
 // texture and where the live figures go on them. The asset generator paints
 // the screens' art (frames, labels, rings) here without any figure; the

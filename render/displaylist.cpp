@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/displaylist.h"
 
 DisplayList::DisplayList() : id(glGenLists(1)) {}

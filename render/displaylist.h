@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One GL display list, owned: its name is reserved on construction and the
 // list deleted on destruction. Every operation but listId() issues GL calls
 // and needs the GL context the list was made in to be current. Not copied.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/glwidget.h"
 
 #include "net/logic.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 3D view of the radar table: set-up, one frame per updateGL, drawn
 // from a RadarState it reads but does not own (the sweep angle and the
 // targets). Given a LinkState too, it shows the live figures on the display

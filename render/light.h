@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fixed-function GL lights. Each light object holds one GL light number
 // (GL_LIGHT0 to GL_LIGHT7) from construction to destruction, recorded in a
 // process-wide table. Colours are sent to GL when given; positions and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/liveconsole.h"
 
 #include "render/consolelayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The live figures on the display model's console: keeps the display
 // texture's console region showing the art it was painted with and the
 // figures last given, redrawn on every mip level when they change.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mip levels of 8-bit texels with four channels (in any order, each
 // filtered on its own, colour not premultiplied by alpha): each level halves
 // the one before, each texel the rounded mean of the 2 x 2 texels it covers,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A built-in 5 x 7 dot font, so the textures need no installed fonts and
 // come out the same on every machine: the asset generator paints its labels
 // with it and the client its live console figures. Knows digits, capitals,

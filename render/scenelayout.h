@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where everything in the scene sits and which files it is drawn from.
 // World units with +Y up, the viewer on the +Z side; angles in degrees.
 // Plain numbers: the view draws with them, the asset generator builds the

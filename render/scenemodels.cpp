@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/scenemodels.h"
 
 #include "glm/glm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene's solid furniture: the radar, the table and the display, three
 // OBJ models read and fitted once, drawn textured beneath the blended radar
 // squares in every frame, and freed with this object. Where each sits and

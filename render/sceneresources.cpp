@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/sceneresources.h"
 
 #include "render/displaylist.h"

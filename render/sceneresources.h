@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GL resources of one view: its light, six textures, three display
 // lists and the scene models. Made together once the view's context is
 // current and released together by the destructor, which first makes that

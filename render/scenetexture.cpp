@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/scenetexture.h"
 
 #include "render/miplevels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One texture of the scene, read from an image file with all its mip
 // levels and filtered with the nearest level (GL_LINEAR_MIPMAP_NEAREST): one
 // bilinear lookup per fragment instead of two. The textures are stored at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/shapes.h"
 
 #include <GL/glu.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Primitive shapes of unit size centred on the origin, drawn in immediate
 // mode at the current modelview matrix with the current colour and texture.
 // None binds a texture, sets a colour or changes other GL state, and each

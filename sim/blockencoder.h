@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Encodes reply blocks for one connection, byte for byte in the wire format
 // (net/wireformat.h) as the client reads it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/blockframer.h"
 
 #include "net/wireformat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cuts a server's byte stream into blocks by their 16-bit size fields: a
 // block is its size field and that many bytes after it. This is how the
 // recorder stores what it forwards; unlike the client, which reads records

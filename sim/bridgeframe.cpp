@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/bridgeframe.h"
 
 #include "net/wireformat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What both feed bridges (TUIO, BaseStation) do to their targets before a
 // block carries them, and how they complain about recurring trouble.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/bridgeoptions.h"
 
 #include "net/hostport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarsim's command line for the feed bridges (--tuio, --sbs): their
 // options, their help and their checks, kept beside the simulator's own.
 #pragma once

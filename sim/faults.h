@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults radarsim can put into its replies on purpose, so that clients and
 // probes can be tested against a misbehaving server and operators can
 // reproduce trouble. Each `--fault` option names one mode; modes of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the files radarsim serves from, scenarios and recordings, whatever
 // their paths name: only a regular file (or a link to one) is read, opening
 // never waits (a FIFO without a writer would block start-up for good), a

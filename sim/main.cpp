@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarsim: the target simulator server for radarclient.
 #include "cli/commandline.h"
 #include "sim/inputfile.h"

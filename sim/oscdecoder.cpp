@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/oscdecoder.h"
 
 #include <QDir>

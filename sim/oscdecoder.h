@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decodes OSC 1.0 packets with liblo: a message, or a bundle of messages and
 // nested bundles. The bridge receives the datagrams itself (liblo's own UDP
 // server, as Debian builds it, speaks IPv4 only and cannot bind a chosen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One OSC message as the TUIO bridge reads it, already decoded from the wire
 // (by liblo): its address and its arguments. Each argument keeps its OSC
 // type tag, so that a reader can insist on the types a format prescribes.

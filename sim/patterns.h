@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built-in target patterns.
 //
 // walk     targets stroll smoothly through the unit square, each on its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/proxyconnection.h"
 
 #include "cli/commandline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One client of the recorder: forwards its bytes to the upstream server and
 // the server's bytes back, unchanged, and, if given a writer, records every
 // block the server sends (cut by its size field) with the time its last byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recording format of radarsim --record and --replay, version 1.
 // Every integer is unsigned big-endian.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/recordingfile.h"
 
 #include "sim/inputfile.h"

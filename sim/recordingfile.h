@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recording files on disk (format in recording.h): reading one for replay,
 // writing one while recording.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/recordproxy.h"
 
 #include "net/hostport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarsim --record: a server that stands between clients and a real
 // upstream server. Each client gets its own upstream connection and both
 // directions are forwarded unchanged; the first client's reply blocks are

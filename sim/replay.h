@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replaying a recording: every replay connection gets the recorded blocks in
 // order, one per request, each no earlier than its recorded time after the
 // connection was accepted. A request that comes later than that is answered

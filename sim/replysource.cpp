@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/replysource.h"
 
 #include "sim/targetsource.h"

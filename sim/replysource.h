@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where one connection's reply blocks come from.
 //
 // A connection asks its reply source for the block that answers each request

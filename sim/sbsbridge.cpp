@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sbsbridge.h"
 
 #include "net/hostport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarsim --sbs: the aircraft of a BaseStation (SBS-1) feed as a target
 // source. Connects to the receiver as a TCP client and follows its lines
 // with an SbsFeed; every block serves the feed's aircraft at that moment.

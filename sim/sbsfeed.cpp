@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sbsfeed.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A BaseStation (SBS-1) feed as radarsim's bridge follows it, from the bytes
 // of the stream to the aircraft on the table, free of sockets and clocks:
 // every call gets the time, in ms on a clock that never goes back.

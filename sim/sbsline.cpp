@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sbsline.h"
 
 #include "sim/siteprojection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One line of a BaseStation (SBS-1) feed, parsed from its bytes.
 //
 // A line is 22 comma-separated fields (without its line end; a trailing CR

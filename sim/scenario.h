@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scenario files: targets on straight legs through the unit square.
 //
 // One line per leg; blank lines and everything after '#' are ignored; fields

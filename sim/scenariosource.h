@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scenario as the simulator's target source: the frame at a time is the
 // scenario's targets alive then (see scenario.h).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What radarsim's two servers share, the simulator (SimServer) and the
 // recorder (RecordProxy): each listens, hands every new client to a
 // connection of its own kind, and counts the connections until they finish.

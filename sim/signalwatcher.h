@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turns SIGINT and SIGTERM into a Qt signal, so the event loop can end
 // cleanly: the handler only writes the signal number into a socket pair,
 // which a QSocketNotifier reads on the event loop's thread.

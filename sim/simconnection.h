@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One client of the simulator: answers each request byte with one block from
 // its reply source, in order, never before the block's due time. While a
 // block is on its way, further requests wait their turn.

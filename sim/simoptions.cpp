@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/simoptions.h"
 
 #include "net/hostport.h"

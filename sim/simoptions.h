@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarsim's command line.
 #pragma once
 

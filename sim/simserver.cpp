@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/simserver.h"
 
 #include "sim/replysource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's TCP server: accepts any number of clients and gives each
 // its own connection with its own reply source.
 #pragma once

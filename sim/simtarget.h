@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One simulated target as it goes on the wire.
 #pragma once
 

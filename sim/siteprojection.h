@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where an aircraft appears on the table: an equirectangular local tangent
 // plane around the site (east = R * dlon * cos(site latitude), north = R *
 // dlat, R the Earth's mean radius), good to well under a percent within a

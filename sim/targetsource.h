@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the simulator's target frames come from.
 //
 // The server asks its source for the frame to send whenever a client

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/tuiobridge.h"
 
 #include "net/hostport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarsim --tuio: a TUIO 1.1 tracker's targets as a target source. Listens
 // for OSC over UDP (IPv4 and IPv6), decodes every datagram with liblo at
 // once on Qt's event loop (OscDecoder) and follows the protocol with a

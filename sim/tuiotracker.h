@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The TUIO 1.1 protocol as radarsim's bridge follows it, fed with decoded
 // OSC messages and free of sockets and clocks: every call gets the time, in
 // ms on a clock that never goes back.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Included by CTest after each test folder's tests are known (sanitizer
 # builds only; see tests/CMakeLists.txt).
 #

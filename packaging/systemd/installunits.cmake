@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by `cmake --install` (and CPack): the units name the installed programs
 # and the environment file by absolute path, so they are made for the prefix
 # installed into, which may differ from the one configured.

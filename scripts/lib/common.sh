@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the scripts and the shell tests: package installation, configure
 # and build, and the harness that runs the programs (harness.sh). Source it;
 # it sets ROOT to the checkout and JOBS to the core count.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs the real programs for the scripts and the shell tests: a private
 # virtual display (with a window manager when asked), radarsim on a free
 # loopback port, the client's settings and working directory, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Watches for modal message boxes in this process, records what each one
 // says and dismisses it with a key press, as a user would.
 #pragma once

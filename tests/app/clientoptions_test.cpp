@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client's own command line, parsed from the arguments the toolkit left.
 #include "app/clientoptions.h"
 #include "app/exitcause.h"

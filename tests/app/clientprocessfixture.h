@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarclient binary run as a user runs it: in a working directory
 // with its own clientSettings.xml, on a private X display, with boxes and the
 // window answered by real key presses. Base of the process test suites.

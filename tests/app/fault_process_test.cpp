@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarclient binary against a server that misbehaves, and with
 // hostile settings files, on private X displays: it must end with one
 // "Client error" box and status 0 where the run cannot go on, and otherwise

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window in-process against a server that goes away: closed right
 // after accepting, closed in the middle of a block, or reset. Each must give
 // exactly one "Server-connection lost!" box, dismissed by a key press, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SettingsFile on hostile files in a temporary directory: junk, nothing,
 // far too much, deep nesting, byte-order marks, UTF-16 and entities. Each
 // either loads with the values it holds (or the defaults) or raises

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Processes and sockets need an application object, but no display.
 #include <QCoreApplication>
 #include <gtest/gtest.h>

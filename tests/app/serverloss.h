@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ways a server can go away under the client, shared by the in-process
 // window tests and the real-binary tests: each must end in exactly one
 // "Server-connection lost!" box and status 0.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SettingsFile on real files in a temporary directory.
 #include "app/settingsfile.h"
 

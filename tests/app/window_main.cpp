@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Widgets need an application object on the suite's display.
 #include "keeplibraries.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window in-process, against a real server on loopback. Boxes are
 // dismissed by a key press on them.
 #include "app/window.h"

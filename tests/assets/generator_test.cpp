@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generator itself: its placement check, its OBJ writer against the
 // client's reader, and its output under a decimal-comma locale.
 #include "assets/rundirectory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The asset tests run the generator as a process, which needs an
 // application object.
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated models as the client reads and places them.
 #include "glm/glm.h"
 #include "render/scenelayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated files the build stages into the run directory (besides
 // clientSettings.xml, which users and scripts/demo edit there).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated textures, loaded as the client loads them.
 #include "staged.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing on a real GL context: what glmDraw sends is read back through GL
 // feedback mode. Normals have no place in feedback, so a second capture
 // routes them into the texture coordinates with a pass-through vertex shader.

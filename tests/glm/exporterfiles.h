@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small files in the manner of common exporters: one model with groups,
 // materials and every face form, and copies of it that add one statement of
 // the OBJ or MTL formats which the library does not model, or continue one

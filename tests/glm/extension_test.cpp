@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extension query against the real GL_EXTENSIONS string. This program
 // defines glGetString itself, counting the calls the library makes and
 // passing them on to the GL library, so "no GL call" and caching can be seen.

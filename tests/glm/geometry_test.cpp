@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Geometry operations on models read from small OBJ files.
 #include "glmtestsupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared helpers of the model library's tests: files in a temporary
 // directory, models read from text or built by hand, and messages to match
 // exactly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A real OpenGL context (compatibility, so the fixed-function pipeline and
 // feedback mode are there) on an offscreen surface of the test display. The
 // test program's main() creates the QGuiApplication first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model record's helpers: groups, materials, paths, float and vector
 // functions, and freeing partly filled models.
 #include "glmtestsupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader's number scanning and stream-like text reading, checked
 // against the C library's own formatted input on the same bytes (in the C
 // locale, where its conversions read "." as the decimal point).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader against a peer reader, tinyobjloader: the exporter-style files
 // and the benchmark's generated models read by both give the same
 // triangles, corner by corner, and the same materials. Each file's

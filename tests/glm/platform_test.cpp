@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a model file: only regular files within the size limit, refused
 // at once, whatever else the name stands for.
 #include "glm/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "glmtestsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading OBJ files and their MTL libraries from a temporary directory.
 #include "exporterfiles.h"
 #include "glmtestsupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader's exits and its behaviour on unsafe input: files that cannot
 // be opened, unknown statements, indices outside their arrays, broken
 // faces, over-long tokens and lines, NUL bytes, and files whose two passes

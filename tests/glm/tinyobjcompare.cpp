@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tinyobjcompare.h"
 
 #include <tiny_obj_loader.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What glmReadOBJ made of a file, compared with what tinyobjloader (a peer
 // reader, from Debian) reads from the same text: the triangles corner by
 // corner (indices and the points they give), with tinyobjloader's polygons

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The block decoder on bytes: waiting, layouts, values, hostile counts and
 // bursts of blocks, with every byte boundary checked; and the receiver that
 // feeds it from a device.

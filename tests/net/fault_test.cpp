@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Logic against a server that misbehaves: it floods the client with blocks
 // it never asked for, stalls in the middle of a block, or sends garbage and
 // size fields that lie. Ticks run as in the client, every 20 ms. The client

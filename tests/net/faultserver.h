@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A TCP server on 127.0.0.1 that misbehaves on purpose. It accepts one
 // client and then does what the test asks - write bytes (a block cut short,
 // garbage, a lying size field), close, reset, or flood the client with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Logic against a real TCP server on loopback: reception as the bytes really
 // arrive, request pacing on the wire, and the sweep angle.
 #include "net/logic.h"

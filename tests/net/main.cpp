@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sockets need an application object and its event loop.
 #include <QCoreApplication>
 #include <gtest/gtest.h>

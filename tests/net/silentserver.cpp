@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "silentserver.h"
 
 #include <arpa/inet.h>

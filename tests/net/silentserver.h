@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A listening port on 127.0.0.1 that never completes a connection: its
 // backlog is full, so the kernel drops new connection requests and a client
 // waits for its own timeout, as with a server that does not answer.

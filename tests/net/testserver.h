@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A TCP server on 127.0.0.1 for tests: accepts one client at a time, records
 // what it sends and writes blocks to it. Runs on the caller's thread; the
 // waits process events and are bounded in time.

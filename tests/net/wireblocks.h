@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds the server's reply blocks byte by byte, independently of the
 // client's decoder, so that tests compare it against a second reading of the
 // wire format rather than against itself.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # The checks of the packaging shell tests, sourced by them: a failed check
 # is one line on standard error and counts; finish_checks ends the test.

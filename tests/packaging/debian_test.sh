@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the Debian packages from the build tree with CPack, as
 # scripts/package does from its Release tree, and checks them with lintian,
 # which must find no error, and for what the services need: the units where

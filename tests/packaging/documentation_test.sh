@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The manual pages render without groff warnings and document exactly the
 # options the programs accept, and the client's page its version; the
 # desktop entry is valid, runs the launcher and has its icon. Exits 77

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build tree into a temporary prefix, checks the layout, moves the
 # prefix elsewhere, and then uses it as a site and a developer would: the
 # launcher prepares a working directory, and a separate CMake project finds

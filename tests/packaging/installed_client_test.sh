@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The installed programs work together as on a kiosk: the installed radarsim
 # serves on a free loopback port, and the installed launcher starts the
 # installed client with the user's settings on a private X server. The client

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs radarclient-launch from a scratch prefix whose radarclient is a
 # stand-in that reports where and how it was started, under a scratch HOME
 # (with a blank in its path) and without the caller's XDG variables; with

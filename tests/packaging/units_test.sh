@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The systemd units as `cmake --install` makes them for a prefix: they name
 # the installed programs and environment file, systemd-analyze verifies them
 # clean (their manual pages included), and the installed environment file

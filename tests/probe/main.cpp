@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The probe tests need an application object for sockets and processes.
 #include <QCoreApplication>
 #include <gtest/gtest.h>

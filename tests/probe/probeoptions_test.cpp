@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/probeoptions.h"
 
 #include <gtest/gtest.h>

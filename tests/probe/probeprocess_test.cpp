@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarprobe against the real radarsim on loopback: it must pass a
 // healthy simulator and catch every fault mode the simulator has.
 #include "radarsimprocess.h"

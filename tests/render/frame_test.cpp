@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "viewfixture.h"
 
 #include <GL/glu.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for tests that draw with real GL on the test display: a shown
 // widget whose context is current, reading pixels and matrices back, and
 // writing small PNG files.

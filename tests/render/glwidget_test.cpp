@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "glm/glm.h"
 #include "net/logic.h"
 #include "render/displaylist.h"

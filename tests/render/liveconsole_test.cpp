@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The live console of the generated display against a server on loopback:
 // the figures read back from the display texture, held against the same
 // texts drawn by the pixel font over the generated art.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "viewfixture.h"
 
 #include "render/light.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A shown GLWidget drawing a RadarState that the test fills, in a temporary
 // working directory holding the view's data files.
 #pragma once

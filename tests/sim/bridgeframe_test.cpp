@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What both bridges do to a frame before it is encoded: mirror it and cut
 // it to one block, nearest the centre first, warning at most once a minute.
 #include "net/wireformat.h"

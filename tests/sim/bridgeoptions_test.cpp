@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radarsim's command line for the feed bridges.
 #include "sim/simoptions.h"
 

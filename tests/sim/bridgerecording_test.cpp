@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarsim binary as a TUIO bridge with a fault, recording what
 // it serves, as an operator runs it: the UDP port line, the bridge's
 // targets in the blocks, the fault, and a recording of the bytes the client

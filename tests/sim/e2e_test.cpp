@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End to end: the real radarsim and radarclient on a private virtual display
 // with a window manager, so the client runs full screen at 1280 x 720. The
 // screen must show the table, the radar and the display where the client's

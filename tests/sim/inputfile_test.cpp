@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The files radarsim serves from: only regular files within their limit,
 // refused at once whatever else the path names, and a reading that a stop
 // request ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recorder in this process between a client socket and a simulator
 // server, both on loopback.
 #include "sim/patterns.h"

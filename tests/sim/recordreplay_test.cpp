@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarsim binary recording a real server, replaying the recording,
 // and serving scenario files, as an operator runs it.
 #include "loopbackclient.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BaseStation bridge against a feed on loopback that writes lines like
 // a receiver's: where known positions land, the range, silent aircraft,
 // malformed lines, and a feed that closes. The bridge's clock is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A BaseStation stream from its bytes to targets, without a socket: lines
 // cut from pieces, overlong lines, the value an aircraft carries, and the
 // bound on the aircraft followed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BaseStation lines from their bytes: what a MSG line carries, which lines
 // are malformed, and that the parser reads only the bytes it is given.
 #include "sim/sbsline.h"

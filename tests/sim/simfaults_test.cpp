@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The server in this process with its faults switched on, and replaying a
 // recording, seen through a client socket on loopback.
 #include "sim/patterns.h"

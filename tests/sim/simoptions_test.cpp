@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/hostport.h"
 #include "sim/simoptions.h"
 

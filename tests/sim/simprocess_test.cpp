@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarsim binary, spoken to by a raw socket on loopback.
 #include "loopbackclient.h"
 #include "radarsimprocess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The server in this process, with a client socket on loopback.
 #include "sim/patterns.h"
 #include "sim/simserver.h"

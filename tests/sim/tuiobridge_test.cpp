@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The TUIO bridge in this process: real OSC bundles made with liblo go over
 // UDP on loopback (IPv4 and IPv6) to the bridge, and the blocks its server
 // serves are read from a TCP socket and decoded as the client decodes them.

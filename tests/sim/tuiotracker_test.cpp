@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The TUIO protocol rules the loopback test does not reach, fed as decoded
 // messages: restarts, redundant frames, frames across datagrams and
 // bundles, the class id as value, malformed messages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: runs the event loop until a condition holds.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Preloaded into the client by scripts/soak: counts its calls of
    glXSwapBuffers (one per drawn frame) into the file named by
    RADAR_FRAME_COUNT_FILE, now and then and at exit, so that frames are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "keeplibraries.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeps every shared library that is loaded now mapped until the process
 // ends. The GL driver and toolkit plugins are unloaded when the application
 // object goes away; the leak report at exit would then show their

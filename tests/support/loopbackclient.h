@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A plain socket client on loopback, for speaking to a server byte by byte,
 // and the big-endian fields it reads.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Preloaded into the client under test so that no library is unmapped
    before the sanitizer's leak report at exit: the GL driver, unloaded when
    the display closes, would otherwise leave allocations without a module

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "processend.h"
 
 void endProcess(QProcess &process)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ends a child process that a test or a run started and still owns.
 #pragma once
 

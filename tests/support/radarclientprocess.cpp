@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "radarclientprocess.h"
 
 #include "processend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarclient binary as a process, run as a user runs it: in a
 // working directory of its own (see WorkDir), on a display, with the
 // environment the sanitizer builds need. The leak report at exit covers the

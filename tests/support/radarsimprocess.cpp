@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "radarsimprocess.h"
 
 #include "processend.h"

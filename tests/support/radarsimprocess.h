@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real radarsim binary as a process: serving on a free loopback port,
 // or run to its end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tuioframe.h"
 
 #include <lo/lo.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: TUIO 1.1 frames as a tracker sends them, one OSC bundle each
 // (source, alive, set..., fseq), made with liblo.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtualdisplay.h"
 
 #include "processend.h"

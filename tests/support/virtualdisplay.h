@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A private Xvfb display for one test or one run, so that real key presses
 // and screenshots reach only the programs started on it; with a window
 // manager when a full-screen window must really fill the screen. The server

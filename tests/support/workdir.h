@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A temporary working directory for the client: its own clientSettings.xml,
 // and a run directory's models and textures linked in when they exist.
 #pragma once

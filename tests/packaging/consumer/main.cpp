@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // objcount: prints what the model library read from an OBJ file.
 #include "glm/glm.h"
 
