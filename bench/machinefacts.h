@@ -13,6 +13,9 @@
 // "unknown".
 std::string loadAverage();
 
+// The kB of /proc files.
+inline constexpr double bytesPerKb = 1024.0;
+
 // The number of a "Name:  123 kB" line of a /proc file (name given with its
 // colon) in kB, the last such line's; -1 when the file or line is missing.
 double procFieldKb(const char *path, const char *name);

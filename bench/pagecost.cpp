@@ -20,7 +20,6 @@ constexpr std::size_t smallPage = std::size_t{4} << 10;
 constexpr std::size_t hugePage = std::size_t{2} << 20;
 constexpr std::size_t regionBytes = std::size_t{32} << 20;
 constexpr int trials = 3;
-constexpr double bytesPerKb = 1024.0;
 
 double nowSeconds()
 {
@@ -57,12 +56,6 @@ double timeFirstTouch(int advice, std::size_t pageBytes, int &granted)
     return seconds / double(regionBytes / pageBytes);
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 PageCost measurePageCost()
@@ -79,8 +72,8 @@ PageCost measurePageCost()
     if (*std::min_element(small.begin(), small.end()) < 0 ||
         *std::min_element(huge.begin(), huge.end()) < 0)
         return cost;
-    cost.smallPageSeconds = median(small);
-    cost.hugePageSeconds = median(huge);
+    cost.smallPageSeconds = medianOf(small);
+    cost.hugePageSeconds = medianOf(huge);
     cost.measured = true;
     return cost;
 }

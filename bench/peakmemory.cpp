@@ -14,7 +14,6 @@ namespace {
 const char *const childFlag = "--peak-memory-child=";
 const char *const fileFlag = "--peak-memory-file=";
 const char *const baselineReader = "none";
-constexpr double bytesPerKb = 1024.0;
 
 // VmHWM in kB, or -1.
 long peakResidentKb()

@@ -39,6 +39,13 @@ Measurement measurementOf(const benchmark::BenchmarkReporter::Run &run)
     return m;
 }
 
+double medianOf(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
 Measurement medianOf(std::vector<Measurement> measurements)
 {
     Measurement median = measurements.front();
@@ -46,9 +53,7 @@ Measurement medianOf(std::vector<Measurement> measurements)
         std::vector<double> values;
         for (const Measurement &m : measurements)
             values.push_back(m.*field);
-        std::sort(values.begin(), values.end());
-        const std::size_t n = values.size();
-        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+        return medianOf(values);
     };
     median.seconds = middle(&Measurement::seconds);
     median.cpuSeconds = middle(&Measurement::cpuSeconds);

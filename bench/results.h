@@ -21,6 +21,10 @@ struct Measurement
 // The run of a Google Benchmark report as a Measurement.
 Measurement measurementOf(const benchmark::BenchmarkReporter::Run &run);
 
+// The median of values (the mean of the middle two when their number is
+// even). values must not be empty.
+double medianOf(std::vector<double> values);
+
 // The median of several measurements of one benchmark: wall and CPU time
 // each the median of theirs; counters and label from the first. measurements
 // must not be empty.

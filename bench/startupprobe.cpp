@@ -33,13 +33,6 @@ namespace {
 const int blankTimeoutMs = 5000;
 const double maxStartupMs = 300.0;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
-
 std::string listOf(const std::vector<double> &values)
 {
     std::string text;
@@ -121,13 +114,13 @@ int main(int argc, char **argv)
 
     FigureTable table("Start-up (radarclient from the run directory, radarsim listening), " +
                       currentMemoryTitle());
-    const double sceneMedian = median(scenes);
+    const double sceneMedian = medianOf(scenes);
     table.figure(printed("Process start to first frame, median of %d (ms)", options.runs),
                  printed("%.0f ms (min %.0f, max %.0f; all: %s)", sceneMedian,
                          *std::min_element(scenes.begin(), scenes.end()),
                          *std::max_element(scenes.begin(), scenes.end()), listOf(scenes).c_str()));
     table.figure("Process start to the window's first pixels (background), median",
-                 printed("%.0f ms", median(changes)));
+                 printed("%.0f ms", medianOf(changes)));
     addMachineFacts(table);
     if (!options.smoke)
         table.target("Start-up: process start to first frame (median), " + currentMemoryTitle(),
