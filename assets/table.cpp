@@ -39,6 +39,8 @@ constexpr double scopeBezelRadius = 2.5;
 
 // Painted at this size, which the regions below are in.
 const QSize paintSize(2048, 2048);
+// Stored at the layout's size (see Part below).
+const QSize storedSize(layout::tableModel.textureSize.width, layout::tableModel.textureSize.height);
 const QRect topRegion(0, 0, 2048, 1024);
 const QRect slabFront(0, 1024, 2048, 32), slabBack(0, 1056, 2048, 32);
 const QRect slabLeft(0, 1088, 1024, 32), slabRight(1024, 1088, 1024, 32);
@@ -243,8 +245,7 @@ void place(QImage &stored, const QImage &painting, const Part &part)
 
 QImage storedTexture(const QImage &painting)
 {
-    QImage stored(layout::tableModel.textureSize.width, layout::tableModel.textureSize.height,
-                  QImage::Format_RGB32);
+    QImage stored(storedSize, QImage::Format_RGB32);
     stored.fill(background);
     for (const Part &part : {nearPart, farPart, sidesPart})
         place(stored, painting, part);
@@ -292,9 +293,7 @@ Mesh buildMesh()
     mesh.beginGroup("plinth", "plinth");
     addBox(mesh, {minX + pi, bottomY, farZ + pi}, {maxX - pi, bottomY + plinthHeight, nearZ - pi},
            {{}, {}, plinthFront, plinthBack, plinthLeft, plinthRight});
-    mesh.moveTexels(
-        QSize(layout::tableModel.textureSize.width, layout::tableModel.textureSize.height),
-        storedPlace);
+    mesh.moveTexels(storedSize, storedPlace);
     return mesh;
 }
 
