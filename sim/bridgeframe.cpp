@@ -3,7 +3,19 @@
 
 #include "net/wireformat.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
+#include <memory>
+
+BridgeClock clockOrMonotonic(BridgeClock clock)
+{
+    if (clock)
+        return clock;
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    return [started] { return started->elapsed(); };
+}
 
 bool Throttle::due(qint64 nowMs)
 {

@@ -13,6 +13,13 @@
 // Where a bridge's log lines go (logLine in radarsim, a list in tests).
 using LogSink = std::function<void(const QString &line)>;
 
+// Milliseconds on a clock that never goes back: what times a bridge's
+// frames and silences.
+using BridgeClock = std::function<qint64()>;
+
+// `clock`, or, when it is empty, a monotonic clock started now.
+BridgeClock clockOrMonotonic(BridgeClock clock);
+
 // Mirrors of the unit square: x becomes 1 - x, y becomes 1 - y.
 struct Orientation
 {

@@ -3,12 +3,10 @@
 
 #include "net/hostport.h"
 
-#include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -20,13 +18,8 @@ SbsBridge::SbsBridge(const QString &host, quint16 port, const SbsFeed::Settings 
                      LogSink log, Clock clock, QObject *parent)
     : QObject(parent), socket(new QTcpSocket(this)), retryTimer(new QTimer(this)),
       connectTimer(new QTimer(this)), host(host), port(port), name(formatHostPort(host, port)),
-      lines(settings, log), clock(clock), log(log)
+      lines(settings, log), clock(clockOrMonotonic(clock)), log(log)
 {
-    if (!this->clock) {
-        auto started = std::make_shared<QElapsedTimer>();
-        started->start();
-        this->clock = [started] { return started->elapsed(); };
-    }
     retryTimer->setSingleShot(true);
     connectTimer->setSingleShot(true);
     connect(retryTimer, &QTimer::timeout, this, &SbsBridge::connectNow);

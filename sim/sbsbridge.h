@@ -15,8 +15,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class QTcpSocket;
 class QTimer;
 
@@ -29,8 +27,7 @@ public:
     static constexpr int maxRetryMs = 30 * 1000;
     static constexpr int connectTimeoutMs = 10 * 1000;
 
-    // Milliseconds on a clock that never goes back.
-    using Clock = std::function<qint64()>;
+    using Clock = BridgeClock;
 
     // `clock` (default: a monotonic clock started now) times the aircraft;
     // `log` gets the connection's and the feed's lines.

@@ -3,11 +3,8 @@
 
 #include "net/hostport.h"
 
-#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
-
-#include <memory>
 
 namespace {
 
@@ -25,13 +22,9 @@ TuioTracker::Sender senderOf(const QNetworkDatagram &datagram)
 
 TuioBridge::TuioBridge(const TuioTracker::Settings &settings, LogSink log, Clock clock,
                        QObject *parent)
-    : QObject(parent), socket(new QUdpSocket(this)), frames(settings, log), clock(clock), log(log)
+    : QObject(parent), socket(new QUdpSocket(this)), frames(settings, log),
+      clock(clockOrMonotonic(clock)), log(log)
 {
-    if (!this->clock) {
-        auto started = std::make_shared<QElapsedTimer>();
-        started->start();
-        this->clock = [started] { return started->elapsed(); };
-    }
     connect(socket, &QUdpSocket::readyRead, this, &TuioBridge::readPackets);
 }
 

@@ -12,8 +12,6 @@
 #include <QHostAddress>
 #include <QObject>
 
-#include <functional>
-
 class QUdpSocket;
 
 class TuioBridge : public QObject, public TargetSource
@@ -24,8 +22,7 @@ public:
     // Datagrams decoded before the event loop gets its turn again.
     static constexpr int maxPacketsPerRead = 64;
 
-    // Milliseconds on a clock that never goes back.
-    using Clock = std::function<qint64()>;
+    using Clock = BridgeClock;
 
     // `clock` (default: a monotonic clock started now) times the tracker's
     // frames and silences; `log` gets the tracker's lines.
