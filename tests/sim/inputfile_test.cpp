@@ -2,6 +2,8 @@
 // The files radarsim serves from: only regular files within their limit,
 // refused at once whatever else the path names, and a reading that a stop
 // request ends.
+#include "filebytes.h"
+
 #include "sim/inputfile.h"
 #include "sim/signalwatcher.h"
 
@@ -15,12 +17,6 @@
 namespace {
 
 constexpr qint64 limit = 100;
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 TEST(InputFile, onlyARegularFileWithinTheLimitIsRead)
 {

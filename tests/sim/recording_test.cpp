@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "filebytes.h"
+
 #include "sim/blockframer.h"
 #include "sim/recording.h"
 #include "sim/recordingfile.h"
@@ -137,12 +139,6 @@ TEST(Recording, badRecordsAreRefusedNamingTheRecordAndItsOffset)
     EXPECT_TRUE(errorOf(head + negative).contains("out of range"));
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TEST(RecordingFile, aReplayKeepsItsBlocksWhenTheFileIsCutShortUnderIt)
 {
     QTemporaryDir dir;
@@ -202,7 +198,7 @@ TEST(RecordingWriter, aFailedWriteLeavesTheFileEndingAfterItsLastWholeRecord)
     // Nothing more is written once a write failed, though there is room again.
     EXPECT_FALSE(writer.append(81000, block3));
 
-    EXPECT_EQ(contents(writer.path()), Recording::header() + Recording::blockRecord(41000, block1));
+    EXPECT_EQ(readFile(writer.path()), Recording::header() + Recording::blockRecord(41000, block1));
     RecordingFile replayed;
     ASSERT_TRUE(replayed.load(writer.path())) << qPrintable(replayed.error());
     EXPECT_TRUE(replayed.cutOff().isEmpty()) << qPrintable(replayed.cutOff());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The real radarsim binary recording a real server, replaying the recording,
 // and serving scenario files, as an operator runs it.
+#include "filebytes.h"
 #include "loopbackclient.h"
 #include "radarsimprocess.h"
 
@@ -18,18 +19,6 @@ namespace {
 constexpr int walkers = 4;
 constexpr int firstBytes = 2 + 2 + 10 * walkers, laterBytes = 2 + 4 + 10 * walkers;
 constexpr int requestGapMs = 60;
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void pause(LoopbackClient &c, int ms)
 {
