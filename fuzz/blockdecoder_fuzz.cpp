@@ -15,6 +15,7 @@
 // and just after the count are never written, and a call that decodes
 // nothing writes none. The table is a heap block of exactly its capacity,
 // so AddressSanitizer sees any write beyond it.
+#include "fuzzcheck.h"
 #include "net/blockreceiver.h"
 #include "net/radarstate.h"
 
@@ -175,12 +176,6 @@ private:
 bool same(const Target &a, const Target &b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-void check(bool holds)
-{
-    if (!holds)
-        std::abort();
 }
 
 class Harness

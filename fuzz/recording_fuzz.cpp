@@ -4,6 +4,7 @@
 // a cut-off last record, which it must name exactly when there is one; and
 // the blocks it found, written by RecordingWriter to a file, read back from
 // it by RecordingFile as the same blocks at the same times.
+#include "fuzzcheck.h"
 #include "scratchdir.h"
 
 #include "net/wireformat.h"
@@ -14,16 +15,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-void check(bool rule)
-{
-    if (!rule)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

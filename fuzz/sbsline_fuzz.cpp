@@ -13,6 +13,7 @@
 // (the oracle). For the feed: every newline ends a line, no more lines are
 // malformed than read, the aircraft stay within their bound and every
 // target within the unit square.
+#include "fuzzcheck.h"
 #include "sim/sbsfeed.h"
 #include "sim/sbsline.h"
 
@@ -31,12 +32,6 @@ namespace {
 
 constexpr int maxPieceBytes = 64;
 constexpr double wideRangeKm = SiteProjection::maxRangeKm;
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 SbsLine parseCopy(const std::string &line)
 {

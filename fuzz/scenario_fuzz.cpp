@@ -5,6 +5,7 @@
 // positions in the unit square, a loop period every leg ends within, and
 // never more targets alive at once than a block holds, counted directly.
 // Its frames show exactly the legs alive, within the unit square.
+#include "fuzzcheck.h"
 #include "net/wireformat.h"
 #include "sim/scenario.h"
 
@@ -18,12 +19,6 @@ namespace {
 // Beyond this many legs the direct count of alive targets (quadratic) is
 // left out; the rules of each leg are checked whatever the number.
 constexpr int maxLegsCounted = 400;
-
-void check(bool rule)
-{
-    if (!rule)
-        std::abort();
-}
 
 bool inUnitSquare(double v)
 {

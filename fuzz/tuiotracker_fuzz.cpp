@@ -16,6 +16,7 @@
 // Checked after every targets step and at the end: at most a block's worth
 // of targets, each finite and within the unit square; no more sources than
 // the bound; the counts never negative.
+#include "fuzzcheck.h"
 #include "net/wireformat.h"
 #include "sim/oscdecoder.h"
 #include "sim/tuiotracker.h"
@@ -37,12 +38,6 @@ const TuioTracker::Sender senders[] = {
     {"192.0.2.1", 3333}, {"192.0.2.1", 3334}, {"2001:db8::1", 3333}, {"192.0.2.2", 50000}};
 const char *const paths[] = {"/tuio/2Dcur", "/tuio/2Dobj", "/tuio/2Dblb", "/tuio/3Dcur"};
 const char *const words[] = {"alive", "set", "fseq", "source", "", "sourcE"};
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 class Program
 {
